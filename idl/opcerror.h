@@ -1,0 +1,20 @@
+// OPC result codes (facility ITF). Success codes have bit 31 clear.
+#pragma once
+#include <winerror.h>
+
+#define OPC_E_INVALIDHANDLE      ((HRESULT)0xC0040001L)
+#define OPC_E_BADTYPE            ((HRESULT)0xC0040004L)
+#define OPC_E_PUBLIC             ((HRESULT)0xC0040005L)
+#define OPC_E_BADRIGHTS          ((HRESULT)0xC0040006L)
+#define OPC_E_UNKNOWNITEMID      ((HRESULT)0xC0040007L)
+#define OPC_E_INVALIDITEMID      ((HRESULT)0xC0040008L)
+#define OPC_E_INVALIDFILTER      ((HRESULT)0xC0040009L)
+#define OPC_E_UNKNOWNPATH        ((HRESULT)0xC004000AL)
+#define OPC_E_RANGE              ((HRESULT)0xC004000BL)
+#define OPC_E_DUPLICATENAME      ((HRESULT)0xC004000CL)
+#define OPC_S_UNSUPPORTEDRATE    ((HRESULT)0x0004000DL)
+#define OPC_S_CLAMP              ((HRESULT)0x0004000EL)
+#define OPC_S_INUSE              ((HRESULT)0x0004000FL)
+#define OPC_E_INVALIDCONFIGFILE  ((HRESULT)0xC0040010L)
+#define OPC_E_NOTFOUND           ((HRESULT)0xC0040011L)
+#define OPC_E_INVALID_PID        ((HRESULT)0xC0040203L)
