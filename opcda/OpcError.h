@@ -1,0 +1,32 @@
+// Exceptions of the server core. EOpcError carries an HRESULT and is the only
+// exception that COM methods turn into a return value; EOpcServer carries a
+// message text for set-up and address-space construction faults.
+#pragma once
+#include <windows.h>
+#include <stdexcept>
+#include <string>
+
+#include "opcerror.h"
+
+class EOpcError : public std::exception {
+public:
+    explicit EOpcError(HRESULT code) noexcept : code_(code) {}
+    HRESULT Code() const noexcept { return code_; }
+    const char* what() const noexcept override { return "EOpcError"; }
+
+private:
+    HRESULT code_;
+};
+
+class EOpcServer : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Success codes never reach a client as success: they become E_FAIL.
+inline HRESULT ExceptionToHResult(const EOpcError& e) noexcept
+{
+    return e.Code() < 0 ? e.Code() : E_FAIL;
+}
+
+[[noreturn]] inline void RaiseOpcError(HRESULT code) { throw EOpcError(code); }

@@ -1,0 +1,24 @@
+// Text helpers shared by the core: item IDs and names are wide strings,
+// compared without regard to letter case.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <string_view>
+
+// Case-insensitive, locale-aware order used by every sorted name list of the core.
+inline int CompareTextI(std::wstring_view a, std::wstring_view b) noexcept
+{
+    const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                                 b.data(), static_cast<int>(b.size()));
+    return r - CSTR_EQUAL;  // <0, 0, >0
+}
+
+inline bool SameTextI(std::wstring_view a, std::wstring_view b) noexcept { return CompareTextI(a, b) == 0; }
+
+struct LessTextI {
+    bool operator()(std::wstring_view a, std::wstring_view b) const noexcept { return CompareTextI(a, b) < 0; }
+};
+
+// Wide <-> 8-bit conversion in the system's ANSI code page.
+std::string WideToAnsi(std::wstring_view text);
+std::wstring AnsiToWide(std::string_view text);
