@@ -1,0 +1,27 @@
+// The record of a connected client as the item server's hooks see it. The
+// server object derives from it and adds the COM object.
+#pragma once
+#include <windows.h>
+#include <string>
+
+class TGroupInfo;
+
+class TClientInfo {
+public:
+    virtual ~TClientInfo() = default;
+
+    std::wstring ClientName;                 // set by SetClientName, empty until then
+    LCID LocaleId = LOCALE_SYSTEM_DEFAULT;   // 0x800 at creation
+    FILETIME LastUpdateTime{};               // time of the last data-change callback; zero until then
+    DWORD ServerState = 0;                   // OPC_STATUS_RUNNING (1) once initialised
+    void* UserData = nullptr;                // free for the item server
+
+    virtual size_t GroupCount() const = 0;
+    virtual TGroupInfo* GroupAt(size_t index) const = 0;
+    virtual void Disconnect() = 0;
+
+protected:
+    TClientInfo() = default;
+    TClientInfo(const TClientInfo&) = delete;
+    TClientInfo& operator=(const TClientInfo&) = delete;
+};
