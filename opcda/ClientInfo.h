@@ -5,6 +5,7 @@
 #include <string>
 
 class TGroupInfo;
+class TItemIdList;
 
 class TClientInfo {
 public:
@@ -15,6 +16,11 @@ public:
     FILETIME LastUpdateTime{};               // time of the last data-change callback; zero until then
     DWORD ServerState = 0;                   // OPC_STATUS_RUNNING (1) once initialised
     void* UserData = nullptr;                // free for the item server
+    // The client's node in the address-space tree, null until its first
+    // browse call. Kept here rather than in the server object so that a
+    // rebuild of the tree can reach every client's position through the
+    // ClientList. Guarded by the ClientList lock.
+    TItemIdList* BrowsePosition = nullptr;
 
     virtual size_t GroupCount() const = 0;
     virtual TGroupInfo* GroupAt(size_t index) const = 0;

@@ -1,6 +1,7 @@
 // A re-entrant lock of the operating system, usable with std::lock_guard.
 #pragma once
 #include <windows.h>
+#include <mutex>
 
 class TCriticalSection {
 public:
@@ -22,3 +23,5 @@ public:
 private:
     CRITICAL_SECTION section_;
 };
+
+using TLock = std::lock_guard<TCriticalSection>;

@@ -50,7 +50,6 @@ TOpcItemServer::~TOpcItemServer()
     serverWindow_.reset();
     itemCache_.reset();
     clientList_.reset();
-    addressSpace_.reset();
     TOpcItemServer* self = this;
     TheItemServer.compare_exchange_strong(self, nullptr);
 }

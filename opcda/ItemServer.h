@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "AddressSpace.h"
 #include "ClientList.h"
 #include "ComObject.h"
 #include "ItemProviders.h"
@@ -25,7 +26,6 @@
 class TClientInfo;
 class TGroupInfo;
 class TGroupItemInfo;
-class TItemIdList;
 
 // Bits of the option set returned by ServerOptions.
 enum class TServerOption : uint8_t {
@@ -51,11 +51,6 @@ enum class TCallbackKind : int {
 // A new value or quality of an item that the item server pushes by itself.
 using TItemChangeCallback = std::function<void(const VARIANT& value, WORD quality)>;
 
-// Frees the address-space tree (defined with the tree's code).
-struct TAddressSpaceDeleter {
-    void operator()(TItemIdList* root) const noexcept;
-};
-
 class TOpcItemServer {
 public:
     // Becomes ItemServer() and creates the ServerWindow on this thread.
@@ -63,8 +58,8 @@ public:
     // an item server exists (which stays registered), and
     // EOpcServer("OPCSERV: Could not allocate Opc Window") without a window.
     TOpcItemServer();
-    // Destroys the window, the item cache (every remaining server item), the
-    // client list and the address-space tree; ItemServer() becomes null.
+    // Destroys the window, the item cache (every remaining server item) and the
+    // client list; ItemServer() becomes null; then the address-space tree goes.
     virtual ~TOpcItemServer();
     TOpcItemServer(const TOpcItemServer&) = delete;
     TOpcItemServer& operator=(const TOpcItemServer&) = delete;
@@ -143,10 +138,13 @@ public:
     // empty node; leaves a node that is already set. The caller holds the
     // ClientList lock.
     void AddressSpaceRoot(TItemIdList*& node);
-    // Rebuilds the tree through BuildAddressSpace. While keepExisting is set,
-    // adding an existing item ID returns the existing leaf.
+    // Rebuilds the tree through BuildAddressSpace, keeping every client's
+    // browse position where its path still exists. While keepExisting is set,
+    // adding an existing item ID returns the existing leaf. The caller holds
+    // the ClientList lock.
     void RebuildAddressSpace(bool keepExisting);
-    bool KeepExisting() const noexcept { return keepExisting_; }
+    // The tree (its root is absent until first needed), guarded by the ClientList lock.
+    TAddressSpace& AddressSpace() noexcept { return addressSpace_; }
 
     // The name of the most derived class without namespaces, e.g. "TZEV30".
     std::wstring ClassName() const;
@@ -164,8 +162,7 @@ private:
     std::unique_ptr<TClientList> clientList_;
     std::wstring vendorInfo_;
     FILETIME startTime_{};
-    std::unique_ptr<TItemIdList, TAddressSpaceDeleter> addressSpace_;  // null until first needed
-    bool keepExisting_ = false;
+    TAddressSpace addressSpace_;
 };
 
 // The item server of the process, or null.

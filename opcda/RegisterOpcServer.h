@@ -2,6 +2,7 @@
 // streams, the vendor text and the class object of the server's COM class.
 #pragma once
 #include <windows.h>
+#include <wtypes.h>  // CLIPFORMAT (not in windows.h with WIN32_LEAN_AND_MEAN)
 
 #include <string>
 

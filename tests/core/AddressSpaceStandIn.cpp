@@ -18,6 +18,3 @@ void TOpcItemServer::RebuildAddressSpace(bool)
 {
     RaiseOpcError(E_NOTIMPL);
 }
-
-// Never reached: no tree is ever built here.
-void TAddressSpaceDeleter::operator()(TItemIdList*) const noexcept {}
