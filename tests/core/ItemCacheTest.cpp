@@ -264,3 +264,24 @@ TEST_F(ItemCacheTest, PushedChangesReachEveryGroupItemOfTheServerItem)
 }
 
 }  // namespace
+
+#include "ItemResult.h"
+
+namespace {
+
+TEST_F(ItemCacheTest, ItemResultCarriesTypeAndRightsAndNothingElse)
+{
+    TFakeGroupItem layer;
+    Attach(layer, L"Int.Layer");
+    OPCITEMRESULT result;
+    std::memset(&result, 0xA5, sizeof result);
+    FillItemResult(*layer.serverItem, result);
+    EXPECT_EQ(result.vtCanonicalDataType, VT_I4);
+    EXPECT_EQ(result.dwAccessRights, static_cast<DWORD>(OPC_READABLE));
+    EXPECT_EQ(result.hServer, 0u);
+    EXPECT_EQ(result.wReserved, 0);
+    EXPECT_EQ(result.dwBlobSize, 0u);
+    EXPECT_EQ(result.pBlob, nullptr);
+}
+
+}  // namespace
