@@ -45,7 +45,6 @@ void RegisterOpcServer(const CLSID& classId, int version, const std::wstring& se
     info.Description = serverName;
     info.VendorName = vendorName;
     info.ExePath = com.ExePath();
-    ComPtr<TOpcServerFactory> factory;
-    factory.Attach(new TOpcServerFactory(std::move(info)));
+    ComPtr<TOpcServerFactory> factory = AdoptRef(new TOpcServerFactory(std::move(info)));
     com.AddFactory(std::move(factory));
 }

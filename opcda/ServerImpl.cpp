@@ -34,8 +34,7 @@ std::wstring TextOrEmpty(const wchar_t* text) { return text ? std::wstring(text)
 ComPtr<TServerImpl> TServerImpl::Create()
 {
     RequireItemServer();
-    ComPtr<TServerImpl> server;
-    server.Attach(new TServerImpl());
+    ComPtr<TServerImpl> server = AdoptRef(new TServerImpl());
     server->Initialize();
     return server;
 }
