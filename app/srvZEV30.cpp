@@ -1,0 +1,99 @@
+// The program's main sequence: modules, single-instance hand-over, COM
+// start-up, main window, message loop, and the end in reverse order.
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "ComServer.h"
+#include "MainUnit.h"
+#include "OpcServer.h"
+#include "ServerObjectCount.h"
+#include "StartMode.h"
+#include "UStartup.h"
+
+namespace {
+
+constexpr wchar_t kApplicationTitle[] = L"Quillmere OPC Server";
+constexpr wchar_t kCloseWarningCaption[] = L"COM Server Warning";
+constexpr wchar_t kCloseWarningText[] =
+    L"There are still active COM objects in this application.  One or more clients may have references to these "
+    L"objects, so manually closing this application may cause those client application(s) to fail.\r\n\r\n"
+    L"Are you sure you want to close this application?";
+
+// Closing by hand while clients hold objects needs the operator's consent.
+bool ConfirmClose()
+{
+    if (ServerObjectCount::Value() <= 0) return true;
+    return MessageBoxW(nullptr, kCloseWarningText, kCloseWarningCaption,
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_TASKMODAL) == IDYES;
+}
+
+int RunMessageLoop()
+{
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void ReportStartFailure(const char* what)
+{
+    std::fprintf(stderr, "srvZEV30: %s\n", what);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    // 1. Modules: the COM server reads its start mode, the item server comes
+    // up with its hidden window and registers the server's class.
+    TComServer& com = TComServer::Instance();
+    std::unique_ptr<TZEV30> itemServer;
+    try {
+        itemServer = InitializeOpcServer();
+    } catch (const std::exception& e) {
+        ReportStartFailure(e.what());
+        return 1;
+    }
+
+    // 2. A second start without arguments hands over and ends.
+    if (!ShouldStart(kMainWindowClassName, ProgramArguments())) return 0;
+
+    // 3. COM start-up; a register or unregister start ends here.
+    int exitCode = 0;
+    try {
+        if (!com.Start()) {
+            com.Stop();
+            return 0;
+        }
+    } catch (const std::exception& e) {
+        ReportStartFailure(e.what());
+        com.Stop();
+        return 1;
+    }
+
+    // 4.-6. Title, main window, message loop.
+    {
+        TMF mainForm;
+        try {
+            mainForm.CanClose = ConfirmClose;
+            mainForm.CreateForm();
+            itemServer->AttachMainForm(&mainForm);
+            mainForm.Show();
+            exitCode = RunMessageLoop();
+        } catch (const std::exception& e) {
+            ReportStartFailure(e.what());
+            exitCode = 1;
+        }
+        itemServer->AttachMainForm(nullptr);
+    }
+
+    // 7. Reverse order: class objects, item server (window and caches).
+    com.Stop();
+    itemServer.reset();
+    return exitCode;
+}
