@@ -6,8 +6,8 @@
 #include <cmath>
 #include <system_error>
 
-#include "ScopedVariant.h"
-#include "VariantConversion.h"
+#include "ComOwners.h"
+#include "OpcError.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ std::wstring UserDecimalSeparator()
 
 std::wstring FormatNumberPicture(double value, const TNumberPicture& picture, std::wstring_view decimalSeparator)
 {
-    if (!std::isfinite(value)) throw EVariantConversion();
+    if (!std::isfinite(value)) throw EVariantError("no number picture for infinity or NaN");
 
     // The magnitude as 18 significant digits d1d2...d18 with value = 0.d1d2... * 10^point.
     char buffer[64];
@@ -122,23 +122,23 @@ std::optional<double> ParsePlainNumber(std::wstring_view text, std::wstring_view
 double TextToNumber(std::wstring_view text)
 {
     // An embedded null would end the text early for the platform's parser.
-    if (text.empty() || text.find(L'\0') != std::wstring_view::npos) throw EVariantConversion();
+    if (text.empty() || text.find(L'\0') != std::wstring_view::npos) throw EVariantError("text is no number");
     std::wstring terminated(text);
     double value = 0;
     const HRESULT hr = VarR8FromStr(terminated.data(), LOCALE_USER_DEFAULT, 0, &value);
     if (SUCCEEDED(hr)) return value;
     if (hr == DISP_E_TYPEMISMATCH)
         if (const auto plain = ParsePlainNumber(text, UserDecimalSeparator())) return *plain;
-    throw EVariantConversion();
+    throw EVariantError("text is no number");
 }
 
 double VariantToNumber(const VARIANT& value)
 {
-    TScopedVariant direct;
+    UniqueVariant direct;
     // The platform declares its sources non-const but never writes them.
-    if (FAILED(VariantCopyInd(&direct.v, const_cast<VARIANT*>(&value)))) throw EVariantConversion();
-    if (V_VT(&direct.v) == VT_BSTR)
-        return TextToNumber(std::wstring_view(V_BSTR(&direct.v), SysStringLen(V_BSTR(&direct.v))));
-    if (FAILED(VariantChangeType(&direct.v, &direct.v, 0, VT_R8))) throw EVariantConversion();
-    return V_R8(&direct.v);
+    if (FAILED(VariantCopyInd(direct.put(), const_cast<VARIANT*>(&value)))) throw EVariantError("value is no number");
+    VARIANT& v = direct.get();
+    if (V_VT(&v) == VT_BSTR) return TextToNumber(std::wstring_view(V_BSTR(&v), SysStringLen(V_BSTR(&v))));
+    if (FAILED(VariantChangeType(&v, &v, 0, VT_R8))) throw EVariantError("value is no number");
+    return V_R8(&v);
 }

@@ -33,13 +33,13 @@ std::wstring UserDecimalSeparator();
 
 // Rounds half away from zero, judged on the value's decimal form to 18
 // significant digits; a value that rounds to zero has no minus sign; no digit
-// grouping. EVariantConversion for infinity and NaN, which have no picture.
+// grouping. EVariantError for infinity and NaN, which have no picture.
 std::wstring FormatNumberPicture(double value, const TNumberPicture& picture, std::wstring_view decimalSeparator);
 std::wstring FormatNumberPicture(double value, const TNumberPicture& picture);
 
 // A written text as a number: first the platform's locale-aware conversion for
 // the user's locale; if that finds no number at all, the plain syntax (sign,
-// digits, the user's decimal separator, exponent). EVariantConversion when both
+// digits, the user's decimal separator, exponent). EVariantError when both
 // fail, when the number is out of the double range and for an empty text.
 double TextToNumber(std::wstring_view text);
 
@@ -49,5 +49,5 @@ double TextToNumber(std::wstring_view text);
 std::optional<double> ParsePlainNumber(std::wstring_view text, std::wstring_view decimalSeparator);
 
 // A written value as a number: strings through TextToNumber, every other type by
-// the platform's variant conversion. EVariantConversion when that fails.
+// the platform's variant conversion. EVariantError when that fails.
 double VariantToNumber(const VARIANT& value);

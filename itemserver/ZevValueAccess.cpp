@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "ComOwners.h"
 #include "OpcError.h"
 #include "TextUtil.h"
-#include "ScopedVariant.h"
-#include "VariantConversion.h"
 #include "ZevCatalogue.h"
 
 namespace {
@@ -49,10 +48,11 @@ std::wstring_view BstrView(BSTR text) noexcept { return {text, SysStringLen(text
 std::wstring VariantToText(const VARIANT& value)
 {
     if (V_VT(&value) == VT_BSTR) return std::wstring(BstrView(V_BSTR(&value)));
-    TScopedVariant text;
+    UniqueVariant text;
     // The platform declares its source non-const but never writes it.
-    if (FAILED(VariantChangeType(&text.v, const_cast<VARIANT*>(&value), 0, VT_BSTR))) throw EVariantConversion();
-    return std::wstring(BstrView(V_BSTR(&text.v)));
+    if (FAILED(VariantChangeType(text.put(), const_cast<VARIANT*>(&value), 0, VT_BSTR)))
+        throw EVariantError("value has no text");
+    return std::wstring(BstrView(V_BSTR(&text.get())));
 }
 
 }  // namespace
@@ -70,11 +70,10 @@ void ReadZevItemValue(const TItemValueTable& table, int handle, VARIANT* out)
     if (!out) RaiseOpcError(E_INVALIDARG);
     const int row = ZevCatalogueEntry(handle).Row;
     const std::wstring text = AnsiToWide(row == ZevNoRow ? table.Edit1Text() : table.Value(row));
-    BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    if (!copy) RaiseOpcError(E_OUTOFMEMORY);
+    UniqueBstr copy(text);
     VariantClear(out);
     V_VT(out) = VT_BSTR;
-    V_BSTR(out) = copy;
+    V_BSTR(out) = copy.release();
 }
 
 void WriteZevItemValue(TItemValueTable& table, int handle, const VARIANT& value)

@@ -21,6 +21,6 @@ void ReadZevItemValue(const TItemValueTable& table, int handle, VARIANT* out);
 // Stores the value as text in the handle's cell: a pattern item as its
 // formatted number, every other item as the value's text unchanged. Raises
 // EOpcError(OPC_E_INVALIDHANDLE) for a handle outside 1 to 132 and
-// EVariantConversion for a value that has no number or no text; in both cases
+// EVariantError for a value that has no number or no text; in both cases
 // nothing is stored.
 void WriteZevItemValue(TItemValueTable& table, int handle, const VARIANT& value);

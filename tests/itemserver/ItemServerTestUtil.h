@@ -10,26 +10,49 @@
 #include "ItemValueTable.h"
 #include "NumberPicture.h"
 #include "OpcError.h"
-#include "ScopedVariant.h"
+#include "ComOwners.h"
 #include "ZevValueAccess.h"
 
-// A test-owned variant holding a string, an integer or a double.
-struct TTestValue : TScopedVariant {
-    explicit TTestValue(std::wstring_view text)
-    {
-        V_VT(&v) = VT_BSTR;
-        V_BSTR(&v) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    }
-    explicit TTestValue(int number) { V_VT(&v) = VT_I4; V_I4(&v) = number; }
-    explicit TTestValue(double number) { V_VT(&v) = VT_R8; V_R8(&v) = number; }
-};
+// Test values: a string, an integer, a double, a null.
+inline UniqueVariant Value(std::wstring_view text)
+{
+    UniqueVariant v;
+    V_VT(&v.get()) = VT_BSTR;
+    V_BSTR(&v.get()) = UniqueBstr(text).release();
+    return v;
+}
+inline UniqueVariant Value(int number)
+{
+    UniqueVariant v;
+    V_VT(&v.get()) = VT_I4;
+    V_I4(&v.get()) = number;
+    return v;
+}
+inline UniqueVariant Value(double number)
+{
+    UniqueVariant v;
+    V_VT(&v.get()) = VT_R8;
+    V_R8(&v.get()) = number;
+    return v;
+}
+inline UniqueVariant NullValue()
+{
+    UniqueVariant v;
+    V_VT(&v.get()) = VT_NULL;
+    return v;
+}
+
+inline std::wstring TextOf(const VARIANT& value)
+{
+    EXPECT_EQ(V_VT(&value), VT_BSTR);
+    return V_VT(&value) == VT_BSTR ? std::wstring(V_BSTR(&value), SysStringLen(V_BSTR(&value))) : L"<not a string>";
+}
 
 inline std::wstring ReadText(const TItemValueTable& table, int handle)
 {
-    TScopedVariant out;
-    ReadZevItemValue(table, handle, &out.v);
-    EXPECT_EQ(V_VT(&out.v), VT_BSTR);
-    return V_VT(&out.v) == VT_BSTR ? std::wstring(V_BSTR(&out.v), SysStringLen(V_BSTR(&out.v))) : L"<not a string>";
+    UniqueVariant out;
+    ReadZevItemValue(table, handle, &out.get());
+    return TextOf(out.get());
 }
 
 // A number text written the way the current regional settings write it: every
