@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <memory>
 
 #include "ComServer.h"
 #include "MainUnit.h"
@@ -52,9 +51,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // 1. Modules: the COM server reads its start mode, the item server comes
     // up with its hidden window and registers the server's class.
     TComServer& com = TComServer::Instance();
-    std::unique_ptr<TZEV30> itemServer;
     try {
-        itemServer = InitializeOpcServer();
+        InitializeOpcServer();
     } catch (const std::exception& e) {
         ReportStartFailure(e.what());
         return 1;
@@ -82,18 +80,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         try {
             mainForm.CanClose = ConfirmClose;
             mainForm.CreateForm();
-            itemServer->AttachMainForm(&mainForm);
+            ZEV30()->AttachMainForm(&mainForm);
             mainForm.Show();
             exitCode = RunMessageLoop();
         } catch (const std::exception& e) {
             ReportStartFailure(e.what());
             exitCode = 1;
         }
-        itemServer->AttachMainForm(nullptr);
+        ZEV30()->AttachMainForm(nullptr);
     }
 
     // 7. Reverse order: class objects, item server (window and caches).
     com.Stop();
-    itemServer.reset();
+    FinalizeOpcServer();
     return exitCode;
 }
