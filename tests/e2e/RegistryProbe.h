@@ -1,0 +1,11 @@
+// Reading the registry entries of the server class from a test.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+// The default value of HKEY_CLASSES_ROOT\path, or nothing when the key is missing.
+std::optional<std::wstring> ClassesRootDefault(const std::wstring& path);
+bool ClassesRootKeyExists(const std::wstring& path);
+void SetClassesRootDefault(const std::wstring& path, const std::wstring& value);

@@ -1,0 +1,131 @@
+#include "ServerProcess.h"
+
+#include <tlhelp32.h>
+
+#include <utility>
+
+std::wstring BesideTest(const std::wstring& fileName)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path);
+    dir.erase(dir.find_last_of(L"\\/") + 1);
+    return dir + fileName;
+}
+
+TProcess::TProcess(const std::wstring& exe, const std::wstring& args)
+{
+    std::wstring commandLine = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        id_ = pi.dwProcessId;
+    }
+}
+
+TProcess::TProcess(TProcess&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+TProcess& TProcess::operator=(TProcess&& other) noexcept
+{
+    if (this != &other) {
+        if (process_) CloseHandle(process_);
+        process_ = std::exchange(other.process_, nullptr);
+        id_ = std::exchange(other.id_, 0);
+    }
+    return *this;
+}
+
+TProcess::~TProcess()
+{
+    if (process_) CloseHandle(process_);
+}
+
+bool TProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const
+{
+    if (!process_) return true;
+    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode) GetExitCodeProcess(process_, exitCode);
+    return true;
+}
+
+void TProcess::Kill() const
+{
+    if (process_) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 5000);
+    }
+}
+
+DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs)
+{
+    TProcess server(BesideTest(kServerExe), args);
+    if (!server.Started()) return ~0u;
+    DWORD code = ~0u;
+    if (!server.WaitForExit(timeoutMs, &code)) {
+        server.Kill();
+        return ~0u;
+    }
+    return code;
+}
+
+std::vector<DWORD> ServerProcessIds()
+{
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, kServerExe) == 0) ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+bool WaitForNoServer(DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!ServerProcessIds().empty()) {
+        if (GetTickCount64() >= deadline) return false;
+        PumpFor(100);
+    }
+    return true;
+}
+
+void KillAllServers()
+{
+    for (DWORD id : ServerProcessIds()) {
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            TerminateProcess(h, 99);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
+    }
+}
+
+ComPtr<IOPCServer> ConnectServer()
+{
+    CLSID clsid{};
+    if (FAILED(CLSIDFromProgID(kServerProgId, &clsid))) return nullptr;
+    ComPtr<IOPCServer> server;
+    CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer, reinterpret_cast<void**>(server.GetAddressOf()));
+    return server;
+}
+
+void PumpFor(DWORD ms)
+{
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    }
+}

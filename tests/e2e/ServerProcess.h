@@ -1,0 +1,54 @@
+// Starting, finding and stopping srvZEV30.exe processes from a test, and
+// connecting to the server through COM.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "opcda.h"
+#include "ComObject.h"
+
+constexpr wchar_t kServerExe[] = L"srvZEV30.exe";
+constexpr wchar_t kServerProgId[] = L"srvZEV30.TZEV30.1";
+constexpr wchar_t kMainWindowClass[] = L"TQuillmereZev30MainWindow";
+
+// Full path of a program in the directory of the test executable.
+std::wstring BesideTest(const std::wstring& fileName);
+
+// A started process; the destructor closes the handles, it does not end it.
+class TProcess {
+public:
+    TProcess() = default;
+    TProcess(const std::wstring& exe, const std::wstring& args);
+    TProcess(TProcess&& other) noexcept;
+    TProcess& operator=(TProcess&& other) noexcept;
+    ~TProcess();
+
+    bool Started() const noexcept { return process_ != nullptr; }
+    // True when it ended within timeoutMs; its exit code goes to exitCode.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
+    void Kill() const;
+    DWORD Id() const noexcept { return id_; }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Runs srvZEV30.exe with args and waits for it to end; returns its exit code,
+// or ~0u when it did not end within timeoutMs (it is killed then).
+DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs = 30000);
+
+// Process IDs of every running srvZEV30.exe.
+std::vector<DWORD> ServerProcessIds();
+// Waits until no srvZEV30.exe runs; false when one is still there.
+bool WaitForNoServer(DWORD timeoutMs);
+// Ends every srvZEV30.exe, so the next test starts from nothing.
+void KillAllServers();
+
+// A new server object through COM activation by ProgID.
+ComPtr<IOPCServer> ConnectServer();
+
+// Dispatches messages for ms milliseconds.
+void PumpFor(DWORD ms);
