@@ -29,4 +29,18 @@ inline HRESULT ExceptionToHResult(const EOpcError& e) noexcept
     return e.Code() < 0 ? e.Code() : E_FAIL;
 }
 
+// A value that cannot be converted to the type an operation needs. Item
+// servers raise it from WriteItemValue when a written value makes no sense
+// for the item; the core reports it to the client as OPC_E_BADTYPE.
+class EVariantError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 [[noreturn]] inline void RaiseOpcError(HRESULT code) { throw EOpcError(code); }
+
+// Failing HRESULTs of system calls travel on as EOpcError; success codes pass.
+inline void RaiseIfFailed(HRESULT hr)
+{
+    if (FAILED(hr)) throw EOpcError(hr);
+}

@@ -12,6 +12,8 @@ export WINEPREFIX="$build/wineprefix"
 cleanup() { wineserver -k 2>/dev/null || true; }
 trap cleanup EXIT
 "$build/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true   # create the prefix once, before tests race for it
+# The session just started has no display; windows of the tests need the one they run on.
+wineserver -k 2>/dev/null || true
 if [ -z "${DISPLAY:-}" ]; then
   xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$build" --output-on-failure
 else

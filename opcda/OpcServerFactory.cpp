@@ -1,0 +1,72 @@
+#include "OpcServerFactory.h"
+
+#include "ComBoundary.h"
+#include "OpcError.h"
+#include "ServerImpl.h"
+#include "ServerObjectCount.h"
+#include "TextUtil.h"
+
+TOpcServerFactory::TOpcServerFactory(TServerClassInfo info) : info_(std::move(info)) {}
+
+void TOpcServerFactory::UpdateRegistry(bool registerServer) const
+{
+    if (registerServer)
+        RegisterServerClass(info_);
+    else
+        UnregisterServerClass(info_);
+}
+
+STDMETHODIMP TOpcServerFactory::QueryInterface(REFIID riid, void** ppv) noexcept
+{
+    RETURN_HR_IF_NULL(E_POINTER, ppv);
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TOpcServerFactory::AddRef() noexcept { return ++refs_; }
+
+STDMETHODIMP_(ULONG) TOpcServerFactory::Release() noexcept
+{
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+std::wstring FactoryErrorText(const std::string& message)
+{
+    std::wstring text = AnsiToWide(message);
+    if (!text.empty() && text.back() > L'.') text.push_back(L'.');
+    return text;
+}
+
+STDMETHODIMP TOpcServerFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) noexcept
+{
+    RETURN_HR_IF_NULL(E_POINTER, ppv);
+    *ppv = nullptr;
+    // Server objects cannot be aggregated.
+    if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
+    ComPtr<TServerImpl> server;
+    try {
+        server = TServerImpl::Create();
+    } catch (const std::exception& e) {
+        const std::wstring text = FactoryErrorText(e.what());
+        MessageBoxW(nullptr, text.c_str(), L"VOD Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+        return E_UNEXPECTED;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+    // Releasing our reference destroys the object when the query gave none.
+    return server->QueryInterface(riid, ppv);
+}
+
+STDMETHODIMP TOpcServerFactory::LockServer(BOOL fLock) noexcept
+{
+    if (fLock)
+        ServerObjectCount::Increment();
+    else
+        ServerObjectCount::Decrement();
+    return S_OK;
+}

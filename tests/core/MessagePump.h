@@ -1,0 +1,26 @@
+// Message pumping for tests that drive the ServerWindow.
+#pragma once
+#include <windows.h>
+#include <functional>
+
+// Dispatches every message already queued for this thread.
+inline void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// Pumps until done() holds or the deadline passes; returns done().
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
