@@ -39,6 +39,7 @@ TOpcItemServer::TOpcItemServer()
         itemCache_ = std::make_unique<TServerItemList>(*this);
         clientList_ = std::make_unique<TClientList>();
         startTime_ = SystemTimeStamp();  // CurrentTimestamp's default; overrides are not reachable yet
+        addressSpace_.SetRebuildHandler([this](bool keepExisting) { RebuildAddressSpace(keepExisting); });
     } catch (...) {
         TheItemServer.store(nullptr);
         throw;

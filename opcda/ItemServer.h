@@ -143,8 +143,9 @@ public:
     // adding an existing item ID returns the existing leaf. The caller holds
     // the ClientList lock.
     void RebuildAddressSpace(bool keepExisting);
-    // The tree (its root is absent until first needed), guarded by the ClientList lock.
-    TAddressSpace& AddressSpace() noexcept { return addressSpace_; }
+    // The tree (its root is absent until first needed), guarded by the ClientList
+    // lock; its layout follows the options and separator of this item server.
+    TAddressSpace& AddressSpace();
 
     // The name of the most derived class without namespaces, e.g. "TZEV30".
     std::wstring ClassName() const;
