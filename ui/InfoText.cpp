@@ -76,6 +76,6 @@ std::wstring ItemInfoText(const TItemInfoFacts& i)
     return L"ItemID: " + i.ItemId + kSep + L"ItemHandle: " + Hex8(i.ItemHandle) + kSep + L"Client Handle: " +
            Hex8(i.ClientHandle) + kSep + L"Active: " + YesNo(i.Active) + kSep + L"Requested Type: " +
            VarTypeName(i.RequestedType) + kSep + L"Native Type: " + VarTypeName(i.CanonicalType) + kSep +
-           L"Last Update Time: " + LongTimeText(i.LastUpdate) + kSep + L"Access Rights: " +
+           L"Last Update Time: " + LongTimeOfDateText(i.LastUpdate) + kSep + L"Access Rights: " +
            AccessRightsText(i.AccessRights);
 }

@@ -7,8 +7,8 @@
 
 #include <string>
 
-// What the information box of each node kind tells, taken from the core's
-// client, group and group-item records.
+// What the information box of each node kind tells; RecordInfoText.h takes
+// it from the core's client, group and group-item records.
 struct TClientInfoFacts {
     std::wstring Name;          // empty: "(no name)"
     FILETIME LastUpdate{};      // the client's status time, shown as stored
@@ -34,7 +34,7 @@ struct TItemInfoFacts {
     bool Active = false;
     VARTYPE RequestedType = 0;
     VARTYPE CanonicalType = 0;
-    FILETIME LastUpdate{};
+    double LastUpdate = 0;      // OLE date of the cached value, as stored
     DWORD AccessRights = 0;     // OPC_READABLE 1, OPC_WRITEABLE 2
 };
 

@@ -1,5 +1,7 @@
 #include "LocaleText.h"
 
+#include <oleauto.h>
+
 namespace {
 
 std::wstring Trimmed(const wchar_t* buffer, int written) { return written > 0 ? std::wstring(buffer) : std::wstring(); }
@@ -22,6 +24,13 @@ std::wstring LongTimeText(const FILETIME& t)
 {
     SYSTEMTIME st{};
     if (!FileTimeToSystemTime(&t, &st)) st = SYSTEMTIME{1601, 1, 1, 1, 0, 0, 0, 0};
+    return LongTimeText(st);
+}
+
+std::wstring LongTimeOfDateText(double date)
+{
+    SYSTEMTIME st{};
+    if (!VariantTimeToSystemTime(date, &st)) st = SYSTEMTIME{1899, 12, 6, 30, 0, 0, 0, 0};
     return LongTimeText(st);
 }
 

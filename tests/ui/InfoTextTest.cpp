@@ -4,6 +4,8 @@
 #include "InfoText.h"
 #include "LocaleText.h"
 
+#include <oleauto.h>
+
 namespace {
 
 std::wstring TimeOfDay(WORD h, WORD m, WORD s)
@@ -92,7 +94,8 @@ TEST(ItemInfoText, ShowsHandlesInUpperCaseHexAndTheTypeNames)
 
     i.RequestedType = VT_ARRAY | VT_R8;
     i.Active = false;
-    i.LastUpdate = FileTimeOf(2025, 12, 31, 23, 59, 58);
+    SYSTEMTIME at{2025, 12, 3, 31, 23, 59, 58, 0};
+    SystemTimeToVariantTime(&at, &i.LastUpdate);
     const std::wstring text = ItemInfoText(i);
     EXPECT_NE(text.find(L"\n\rRequested Type: Unknown type (2005)\n\r"), std::wstring::npos);
     EXPECT_NE(text.find(L"\n\rActive: No\n\r"), std::wstring::npos);

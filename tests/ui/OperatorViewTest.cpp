@@ -1,68 +1,53 @@
 // The client tree and the server log as the item server's connection hooks
-// use them: nodes linked both ways with records, deletion of whole branches,
-// the log and its cap, and the information box on double-click.
+// drive them, with the core's record types: nodes linked both ways with their
+// records, whole branches deleted at once, the information boxes, the log and
+// its cap.
+#include "ConnectionView.h"
+#include "FakeRecords.h"
 #include "LocaleText.h"
 #include "UiTestUtil.h"
 
 namespace {
 
-// Stands for a client, group or group-item record of the core: it keeps its
-// node in UserData.
-struct TRecord {
-    std::wstring Name;
-    HTREEITEM UserData = nullptr;
-};
-
-TNodeLink LinkTo(TRecord& r)
-{
-    return TNodeLink{[&r] { r.UserData = nullptr; }, [&r] { return L"info of " + r.Name; }};
-}
-
 class TOperatorView : public TFormTest {
 protected:
-    // What the hooks do, in the order the core calls them.
-    void Connect(TRecord& client)
-    {
-        client.UserData = form->AddClientNode(LinkTo(client));
-        AddLogLine(L"Client connected Ok");
-    }
-    void Rename(TRecord& client, const std::wstring& name)
-    {
-        client.Name = name;
-        form->SetClientNodeName(client.UserData, name);
-        AddLogLine(L"Client SetName Ok");
-    }
-    void AddGroup(TRecord& client, TRecord& group)
-    {
-        group.UserData = form->AddChildNode(client.UserData, group.Name, LinkTo(group));
-        AddLogLine(L"Add Group " + group.Name + L" ok");
-    }
-    void AddItem(TRecord& group, TRecord& item)
-    {
-        item.UserData = form->AddChildNode(group.UserData, item.Name, LinkTo(item));
-        AddLogLine(L"Add Item " + item.Name + L" ok");
-    }
-    void Remove(TRecord& r, const std::wstring& line)
-    {
-        form->DeleteNode(r.UserData);
-        AddLogLine(line);
-    }
-
     std::vector<std::wstring> LogLines() const
     {
         std::vector<std::wstring> lines;
         for (int i = 0; i < form->ServerLog.LineCount(); ++i) lines.push_back(form->ServerLog.Line(i));
         return lines;
     }
-    std::vector<std::wstring> Children(HTREEITEM parent) const
+    std::vector<std::wstring> Children(void* parent) const
     {
         std::vector<std::wstring> texts;
-        for (HTREEITEM n = form->ClientTree.FirstChild(parent); n; n = form->ClientTree.NextSibling(n))
-            texts.push_back(form->ClientTree.NodeText(n));
+        TClientTree& tree = form->ClientTree;
+        for (HTREEITEM n = tree.FirstChild(static_cast<HTREEITEM>(parent)); n; n = tree.NextSibling(n))
+            texts.push_back(tree.NodeText(n));
         return texts;
     }
+    // Plant A with group G1 and its two items, announced as the core does.
+    void ConnectPlantA()
+    {
+        ConnectionView::ClientConnected(client);
+        client.ClientName = L"Plant A";
+        ConnectionView::ClientRenamed(client);
+        ConnectionView::GroupAdded(group);
+        ConnectionView::ItemAdded(pressure);
+        ConnectionView::ItemAdded(out3);
+    }
+    std::wstring DoubleClick(void* node)
+    {
+        boxes.clear();
+        form->ClientTree.Select(static_cast<HTREEITEM>(node));
+        form->TreeViewDblClick();
+        return boxes.size() == 1 ? boxes[0].Text : L"(" + std::to_wstring(boxes.size()) + L" boxes)";
+    }
 
-    TRecord client{L"Plant A"}, group{L"G1"}, pressure{L"Float.Chamber Pressure"}, out3{L"Output.OUT 3"};
+    TTwoItemServer server;
+    TFakeClient client;
+    TFakeGroup group{client, L"G1"};
+    TFakeGroupItem pressure{server, group, L"float.chamber pressure"};
+    TFakeGroupItem out3{server, group, L"Output.OUT 3"};
 };
 
 }  // namespace
@@ -71,93 +56,106 @@ TEST_F(TOperatorView, NewClientNodeShowsTheConnectionDateAndTime)
 {
     SYSTEMTIME before{};
     GetLocalTime(&before);
-    TRecord anonymous;
-    Connect(anonymous);
-    const std::wstring text = form->ClientTree.NodeText(anonymous.UserData);
+    ConnectionView::ClientConnected(client);
+    ASSERT_NE(client.UserData, nullptr);
+    const std::wstring text = form->ClientTree.NodeText(static_cast<HTREEITEM>(client.UserData));
     const std::wstring prefix = L"New Client started at " + ShortDateText(before) + L" ";
     EXPECT_EQ(text.substr(0, prefix.size()), prefix);
     EXPECT_GT(text.size(), prefix.size());  // the long time follows
     EXPECT_EQ(Children(nullptr), std::vector<std::wstring>{text});
+    EXPECT_EQ(LogLines(), std::vector<std::wstring>{L"Client connected Ok"});
 }
 
 TEST_F(TOperatorView, ClientGroupAndItemsMakeThreeLevelsAndFiveLogLines)
 {
-    Connect(client);
-    Rename(client, L"Plant A");
-    AddGroup(client, group);
-    AddItem(group, pressure);
-    AddItem(group, out3);
-
+    ConnectPlantA();
     EXPECT_EQ(Children(nullptr), std::vector<std::wstring>{L"Client Plant A"});
     EXPECT_EQ(Children(client.UserData), std::vector<std::wstring>{L"G1"});
-    EXPECT_EQ(Children(group.UserData), (std::vector<std::wstring>{L"Float.Chamber Pressure", L"Output.OUT 3"}));
+    EXPECT_EQ(Children(group.UserData), (std::vector<std::wstring>{L"float.chamber pressure", L"Output.OUT 3"}));
     EXPECT_EQ(LogLines(), (std::vector<std::wstring>{L"Client connected Ok", L"Client SetName Ok", L"Add Group G1 ok",
-                                                     L"Add Item Float.Chamber Pressure ok",
+                                                     L"Add Item float.chamber pressure ok",
                                                      L"Add Item Output.OUT 3 ok"}));
 }
 
 TEST_F(TOperatorView, RemovingAGroupTakesItsItemNodesAlong)
 {
-    Connect(client);
-    AddGroup(client, group);
-    AddItem(group, pressure);
-    AddItem(group, out3);
-    const int linesBefore = form->ServerLog.LineCount();
-
-    Remove(group, L"Remove Group G1 ok");
+    ConnectPlantA();
+    ConnectionView::GroupRemoved(group);
     EXPECT_EQ(group.UserData, nullptr);
     EXPECT_EQ(pressure.UserData, nullptr);
     EXPECT_EQ(out3.UserData, nullptr);
     EXPECT_EQ(form->ClientTree.NodeCount(), 1);
-    EXPECT_TRUE(Children(client.UserData).empty());
 
     // The core announces the items afterwards: no node is left, only the log lines.
-    Remove(pressure, L"Remove Item Float.Chamber Pressure ok");
-    Remove(out3, L"Remove Item Output.OUT 3 ok");
+    ConnectionView::ItemRemoved(pressure);
+    ConnectionView::ItemRemoved(out3);
     EXPECT_EQ(form->ClientTree.NodeCount(), 1);
     const auto lines = LogLines();
-    ASSERT_EQ(lines.size(), static_cast<size_t>(linesBefore + 3));
-    EXPECT_EQ(lines[linesBefore], L"Remove Group G1 ok");
-    EXPECT_EQ(lines.back(), L"Remove Item Output.OUT 3 ok");
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[5], L"Remove Group G1 ok");
+    EXPECT_EQ(lines[6], L"Remove Item float.chamber pressure ok");
+    EXPECT_EQ(lines[7], L"Remove Item Output.OUT 3 ok");
 }
 
-TEST_F(TOperatorView, DisconnectLeavesNoNodeAndNoRecordPointingAtOne)
+TEST_F(TOperatorView, DisconnectLeavesNoNodeBehindAndNoRecordPointingAtOne)
 {
-    Connect(client);
-    AddGroup(client, group);
-    AddItem(group, pressure);
-    TRecord other{L"other"};
-    Connect(other);
-
-    Remove(client, L"Client disconnected Ok");
-    EXPECT_EQ(client.UserData, nullptr);
-    EXPECT_EQ(group.UserData, nullptr);
-    EXPECT_EQ(pressure.UserData, nullptr);
+    ConnectPlantA();
+    TFakeClient other;
+    ConnectionView::ClientConnected(other);
+    ConnectionView::ClientDisconnected(client);
+    for (void* link : {client.UserData, group.UserData, pressure.UserData, out3.UserData}) EXPECT_EQ(link, nullptr);
     EXPECT_NE(other.UserData, nullptr);
     EXPECT_EQ(form->ClientTree.NodeCount(), 1);
+    ConnectionView::GroupRemoved(group);
+    ConnectionView::ItemRemoved(pressure);
+    EXPECT_EQ(form->ClientTree.NodeCount(), 1);
+    EXPECT_EQ(form->ServerLog.Line(form->ServerLog.LineCount() - 1), L"Remove Item float.chamber pressure ok");
 }
 
-TEST_F(TOperatorView, ClosingTheWindowUnlinksEveryRecord)
+TEST_F(TOperatorView, WithoutTheWindowHooksChangeNothing)
 {
-    Connect(client);
-    AddGroup(client, group);
-    AddItem(group, pressure);
-    form.reset();
-    EXPECT_EQ(client.UserData, nullptr);
-    EXPECT_EQ(group.UserData, nullptr);
-    EXPECT_EQ(pressure.UserData, nullptr);
+    ConnectPlantA();
+    form.reset();  // the window goes: every record forgets its node
+    for (void* link : {client.UserData, group.UserData, pressure.UserData, out3.UserData}) EXPECT_EQ(link, nullptr);
+    TFakeClient late;
+    ConnectionView::ClientConnected(late);
+    ConnectionView::ClientRenamed(late);
+    ConnectionView::ItemRemoved(pressure);
+    EXPECT_EQ(late.UserData, nullptr);
 }
 
-TEST_F(TOperatorView, DoubleClickShowsTheSelectedRecordsInformation)
+TEST_F(TOperatorView, ItemBoxShowsHandleTypesAndRights)
 {
-    Connect(client);
-    AddGroup(client, group);
-    form->ClientTree.Select(group.UserData);
-    form->TreeViewDblClick();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, L"info of G1");
+    ConnectPlantA();
+    pressure.ClientHandle = 7;
+    pressure.Active = true;
+    EXPECT_EQ(DoubleClick(pressure.UserData),
+              L"ItemID: float.chamber pressure\n\rItemHandle: 0000000F\n\rClient Handle: 00000007\n\rActive: Yes\n\r"
+              L"Requested Type: Empty\n\rNative Type: OleStr\n\rLast Update Time: " +
+                  LongTimeOfDateText(0) + L"\n\rAccess Rights: Read,Write");
     EXPECT_EQ(boxes[0].Caption, L"Information");
     EXPECT_EQ(boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    out3.RequestedType = VT_ARRAY | VT_R8;
+    EXPECT_NE(DoubleClick(out3.UserData).find(L"Requested Type: Unknown type (2005)"), std::wstring::npos);
+}
+
+TEST_F(TOperatorView, GroupAndClientBoxesShowTheirRecords)
+{
+    ConnectPlantA();
+    group.ClientHandle = 255;
+    group.UpdateRate = 1000;
+    group.dataCallback = true;
+    group.adviseSinks[2] = true;
+    EXPECT_EQ(DoubleClick(group.UserData),
+              L"Name: G1\n\rPublic: No\n\rActive: No\n\rUpdate rate: 1000\n\rClientHandle: $000000FF\n\r"
+              L"Enabled: Yes\n\rItemCount: 2\n\rConnections\n\r - DA2: Yes\n\r - DA1 (Data): No\n\r"
+              L" - DA1 (Datatime): No\n\r - DA1 (WriteComplete): Yes");
+    client.ServerState = 1;
+    EXPECT_EQ(DoubleClick(client.UserData),
+              L"Name: Plant A\n\rLast update: " + LongTimeText(FILETIME{}) + L"\n\rState: 1");
+    TFakeClient unnamed;
+    ConnectionView::ClientConnected(unnamed);
+    EXPECT_EQ(DoubleClick(unnamed.UserData).substr(0, 17), L"Name: (no name)\n\r");
 }
 
 TEST_F(TOperatorView, DoubleClickWithoutSelectionOrDataDoesNothing)
@@ -168,13 +166,10 @@ TEST_F(TOperatorView, DoubleClickWithoutSelectionOrDataDoesNothing)
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(TOperatorView, DoubleClickOnARecordWithoutInformationIsAnError)
+TEST_F(TOperatorView, DoubleClickOnDataOfAnotherKindIsAnError)
 {
     HTREEITEM node = form->ClientTree.AddLinkedNode(nullptr, L"odd", TNodeLink{});
-    form->ClientTree.Select(node);
-    form->TreeViewDblClick();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, L"Unknown Info Object");
+    EXPECT_EQ(DoubleClick(node), L"Unknown Info Object");
     EXPECT_NE(boxes[0].Flags & MB_ICONERROR, 0u);
 }
 
@@ -183,7 +178,7 @@ TEST_F(TOperatorView, LogKeepsTheNewestTenThousandLines)
     // Hidden, the list box skips its scroll-bar repaint per line: same lines, a fraction of the time.
     ShowWindow(form->Handle(), SW_HIDE);
     const int total = TServerLog::MaxLines + 5;
-    for (int i = 0; i < total; ++i) form->AddLogLine(L"line " + std::to_wstring(i));
+    for (int i = 0; i < total; ++i) AddLogLine(L"line " + std::to_wstring(i));
     ASSERT_EQ(form->ServerLog.LineCount(), TServerLog::MaxLines);
     EXPECT_EQ(form->ServerLog.Line(0), L"line 5");
     EXPECT_EQ(form->ServerLog.Line(TServerLog::MaxLines - 1), L"line " + std::to_wstring(total - 1));
