@@ -39,8 +39,6 @@ void TControl::SetBounds(int x, int y, int width, int height)
 
 void TControl::SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
 
-void TControl::SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
-
 void TControl::Focus() { SetFocus(hwnd_); }
 
 std::wstring TControl::Text() const

@@ -27,7 +27,6 @@ public:
     HWND Handle() const noexcept { return hwnd_; }
     void SetBounds(int x, int y, int width, int height);
     void SetFont(HFONT font);
-    void SetVisible(bool visible);
     void Focus();
     std::wstring Text() const;
     void SetText(const std::wstring& text);

@@ -55,7 +55,7 @@ std::wstring AccessRightsText(DWORD rights)
 
 std::wstring ClientInfoText(const TClientInfoFacts& client)
 {
-    // The name goes through the 8-bit code page, as the box has always shown it.
+    // The name is shown as 8-bit text: characters outside the ANSI code page become its replacement.
     const std::wstring name = client.Name.empty() ? std::wstring(L"(no name)") : AnsiToWide(WideToAnsi(client.Name));
     return L"Name: " + name + kSep + L"Last update: " + LongTimeText(client.LastUpdate) + kSep +
            L"State: " + std::to_wstring(client.State);

@@ -1,6 +1,5 @@
 // The texts of the client tree's information boxes. Lines are separated by
-// "\n\r" (line feed, then carriage return), as operators' tools that parse
-// the box text expect.
+// "\n\r": a line feed, then a carriage return.
 #pragma once
 #include <windows.h>
 #include <wtypes.h>

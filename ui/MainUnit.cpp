@@ -171,7 +171,7 @@ void TMF::CreateServerPage()
 void TMF::CreateChartingPages()
 {
     readoutBar_.CreatePanel(TabSheet2.Handle(), GetSysColor(COLOR_BTNFACE));
-    ChartPanel.CreatePanel(TabSheet2.Handle(), RGB(255, 255, 255));
+    ChartPanel.CreatePanel(TabSheet2.Handle(), RGB(255, 255, 255), WS_EX_CLIENTEDGE);
     TimeSpanPanel.CreatePanel(TabSheet3.Handle(), GetSysColor(COLOR_BTNFACE));
 }
 

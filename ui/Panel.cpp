@@ -1,6 +1,6 @@
 #include "Panel.h"
 
-void TPanel::CreatePanel(HWND parent, COLORREF color, int id)
+void TPanel::CreatePanel(HWND parent, COLORREF color, DWORD exStyle)
 {
     color_ = color;
     TWindowCreateArgs args;
@@ -8,14 +8,8 @@ void TPanel::CreatePanel(HWND parent, COLORREF color, int id)
     args.Style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     args.Parent = parent;
     args.Bounds = RECT{0, 0, 10, 10};
-    args.ControlId = id;
+    args.ExStyle = exStyle;
     Create(args);
-}
-
-void TPanel::SetColor(COLORREF color)
-{
-    color_ = color;
-    Invalidate();
 }
 
 void TPanel::OnPaint(HDC dc, const RECT& client)

@@ -5,8 +5,8 @@
 
 class TPanel : public TWindow {
 public:
-    void CreatePanel(HWND parent, COLORREF color, int id = 0);
-    void SetColor(COLORREF color);
+    // exStyle WS_EX_CLIENTEDGE gives the panel a sunken frame.
+    void CreatePanel(HWND parent, COLORREF color, DWORD exStyle = 0);
 
 protected:
     void OnPaint(HDC dc, const RECT& client) override;

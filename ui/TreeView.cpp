@@ -32,15 +32,6 @@ std::wstring TTreeView::NodeText(HTREEITEM node) const
     return item.pszText;
 }
 
-LPARAM TTreeView::NodeData(HTREEITEM node) const
-{
-    TVITEMW item{};
-    item.mask = TVIF_PARAM;
-    item.hItem = node;
-    if (!node || !SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
-    return item.lParam;
-}
-
 void TTreeView::DeleteNode(HTREEITEM node)
 {
     if (node) SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));

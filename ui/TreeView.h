@@ -10,7 +10,6 @@ public:
     HTREEITEM AddNode(HTREEITEM parent, const std::wstring& text, LPARAM data);  // null parent: top level; appended last
     void SetNodeText(HTREEITEM node, const std::wstring& text);
     std::wstring NodeText(HTREEITEM node) const;
-    LPARAM NodeData(HTREEITEM node) const;
     void DeleteNode(HTREEITEM node);  // with everything below it
     HTREEITEM FirstChild(HTREEITEM node) const;  // null node: the first top-level node
     HTREEITEM NextSibling(HTREEITEM node) const;

@@ -58,15 +58,6 @@ void TWindow::SetBounds(int x, int y, int width, int height)
     SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TWindow::Invalidate() { InvalidateRect(hwnd_, nullptr, FALSE); }
-
-TWindow* TWindow::FromHandle(HWND hwnd) noexcept
-{
-    if (!hwnd) return nullptr;
-    if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&TWindow::StaticWndProc)) return nullptr;
-    return reinterpret_cast<TWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
 LRESULT CALLBACK TWindow::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     TWindow* self = nullptr;

@@ -32,10 +32,6 @@ public:
     HWND Handle() const noexcept { return hwnd_; }
     RECT ClientRect() const;
     void SetBounds(int x, int y, int width, int height);
-    void Invalidate();
-
-    // The object bound to a window of a TWindow class, or null.
-    static TWindow* FromHandle(HWND hwnd) noexcept;
 
 protected:
     // Handlers return true when they handled the message; false falls back to

@@ -113,6 +113,27 @@ TEST_F(TMainWindow, ServerPageHasTreeListAndLogSideBySide)
     }
 }
 
+TEST_F(TMainWindow, SplittersShareTheWidthBetweenTheirNeighbours)
+{
+    const RECT tree = BoundsInParent(form->ClientTree.Handle());
+    const RECT list = BoundsInParent(form->ItemList.Handle());
+    const RECT logBefore = BoundsInParent(form->ServerLog.Handle());
+    HWND splitter = ChildWindowFromPoint(form->TabSheet1.Handle(), POINT{tree.right + 1, 100});
+    ASSERT_NE(splitter, form->TabSheet1.Handle());
+    ASSERT_NE(splitter, nullptr);
+    SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 50));
+    SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(31, 50));
+    SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(31, 50));
+    const RECT treeAfter = BoundsInParent(form->ClientTree.Handle());
+    const RECT listAfter = BoundsInParent(form->ItemList.Handle());
+    const RECT logAfter = BoundsInParent(form->ServerLog.Handle());
+    EXPECT_EQ(treeAfter.right - treeAfter.left, 130);
+    EXPECT_EQ(listAfter.right - listAfter.left, list.right - list.left);
+    EXPECT_EQ(listAfter.left, list.left + 30);
+    EXPECT_EQ(logAfter.left, logBefore.left + 30);
+    EXPECT_EQ(logAfter.right, logBefore.right);
+}
+
 TEST_F(TMainWindow, SwitchingPagesMovesTheFocus)
 {
     form->PageControl1.Select(1);
