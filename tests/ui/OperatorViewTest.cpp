@@ -1,0 +1,185 @@
+// The client tree and the server log as the item server's connection hooks
+// drive them, with the core's record types: nodes linked both ways with their
+// records, whole branches deleted at once, the information boxes, the log and
+// its cap.
+#include "ConnectionView.h"
+#include "FakeRecords.h"
+#include "LocaleText.h"
+#include "UiTestUtil.h"
+
+namespace {
+
+class TOperatorView : public TFormTest {
+protected:
+    std::vector<std::wstring> LogLines() const
+    {
+        std::vector<std::wstring> lines;
+        for (int i = 0; i < form->ServerLog.LineCount(); ++i) lines.push_back(form->ServerLog.Line(i));
+        return lines;
+    }
+    std::vector<std::wstring> Children(void* parent) const
+    {
+        std::vector<std::wstring> texts;
+        TClientTree& tree = form->ClientTree;
+        for (HTREEITEM n = tree.FirstChild(static_cast<HTREEITEM>(parent)); n; n = tree.NextSibling(n))
+            texts.push_back(tree.NodeText(n));
+        return texts;
+    }
+    // Plant A with group G1 and its two items, announced as the core does.
+    void ConnectPlantA()
+    {
+        ConnectionView::ClientConnected(client);
+        client.ClientName = L"Plant A";
+        ConnectionView::ClientRenamed(client);
+        ConnectionView::GroupAdded(group);
+        ConnectionView::ItemAdded(pressure);
+        ConnectionView::ItemAdded(out3);
+    }
+    std::wstring DoubleClick(void* node)
+    {
+        boxes.clear();
+        form->ClientTree.Select(static_cast<HTREEITEM>(node));
+        form->TreeViewDblClick();
+        return boxes.size() == 1 ? boxes[0].Text : L"(" + std::to_wstring(boxes.size()) + L" boxes)";
+    }
+
+    TTwoItemServer server;
+    TFakeClient client;
+    TFakeGroup group{client, L"G1"};
+    TFakeGroupItem pressure{server, group, L"float.chamber pressure"};
+    TFakeGroupItem out3{server, group, L"Output.OUT 3"};
+};
+
+}  // namespace
+
+TEST_F(TOperatorView, NewClientNodeShowsTheConnectionDateAndTime)
+{
+    SYSTEMTIME before{};
+    GetLocalTime(&before);
+    ConnectionView::ClientConnected(client);
+    ASSERT_NE(client.UserData, nullptr);
+    const std::wstring text = form->ClientTree.NodeText(static_cast<HTREEITEM>(client.UserData));
+    const std::wstring prefix = L"New Client started at " + ShortDateText(before) + L" ";
+    EXPECT_EQ(text.substr(0, prefix.size()), prefix);
+    EXPECT_GT(text.size(), prefix.size());  // the long time follows
+    EXPECT_EQ(Children(nullptr), std::vector<std::wstring>{text});
+    EXPECT_EQ(LogLines(), std::vector<std::wstring>{L"Client connected Ok"});
+}
+
+TEST_F(TOperatorView, ClientGroupAndItemsMakeThreeLevelsAndFiveLogLines)
+{
+    ConnectPlantA();
+    EXPECT_EQ(Children(nullptr), std::vector<std::wstring>{L"Client Plant A"});
+    EXPECT_EQ(Children(client.UserData), std::vector<std::wstring>{L"G1"});
+    EXPECT_EQ(Children(group.UserData), (std::vector<std::wstring>{L"float.chamber pressure", L"Output.OUT 3"}));
+    EXPECT_EQ(LogLines(), (std::vector<std::wstring>{L"Client connected Ok", L"Client SetName Ok", L"Add Group G1 ok",
+                                                     L"Add Item float.chamber pressure ok",
+                                                     L"Add Item Output.OUT 3 ok"}));
+}
+
+TEST_F(TOperatorView, RemovingAGroupTakesItsItemNodesAlong)
+{
+    ConnectPlantA();
+    ConnectionView::GroupRemoved(group);
+    EXPECT_EQ(group.UserData, nullptr);
+    EXPECT_EQ(pressure.UserData, nullptr);
+    EXPECT_EQ(out3.UserData, nullptr);
+    EXPECT_EQ(form->ClientTree.NodeCount(), 1);
+
+    // The core announces the items afterwards: no node is left, only the log lines.
+    ConnectionView::ItemRemoved(pressure);
+    ConnectionView::ItemRemoved(out3);
+    EXPECT_EQ(form->ClientTree.NodeCount(), 1);
+    const auto lines = LogLines();
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[5], L"Remove Group G1 ok");
+    EXPECT_EQ(lines[6], L"Remove Item float.chamber pressure ok");
+    EXPECT_EQ(lines[7], L"Remove Item Output.OUT 3 ok");
+}
+
+TEST_F(TOperatorView, DisconnectLeavesNoNodeBehindAndNoRecordPointingAtOne)
+{
+    ConnectPlantA();
+    TFakeClient other;
+    ConnectionView::ClientConnected(other);
+    ConnectionView::ClientDisconnected(client);
+    for (void* link : {client.UserData, group.UserData, pressure.UserData, out3.UserData}) EXPECT_EQ(link, nullptr);
+    EXPECT_NE(other.UserData, nullptr);
+    EXPECT_EQ(form->ClientTree.NodeCount(), 1);
+    ConnectionView::GroupRemoved(group);
+    ConnectionView::ItemRemoved(pressure);
+    EXPECT_EQ(form->ClientTree.NodeCount(), 1);
+    EXPECT_EQ(form->ServerLog.Line(form->ServerLog.LineCount() - 1), L"Remove Item float.chamber pressure ok");
+}
+
+TEST_F(TOperatorView, WithoutTheWindowHooksChangeNothing)
+{
+    ConnectPlantA();
+    form.reset();  // the window goes: every record forgets its node
+    for (void* link : {client.UserData, group.UserData, pressure.UserData, out3.UserData}) EXPECT_EQ(link, nullptr);
+    TFakeClient late;
+    ConnectionView::ClientConnected(late);
+    ConnectionView::ClientRenamed(late);
+    ConnectionView::ItemRemoved(pressure);
+    EXPECT_EQ(late.UserData, nullptr);
+}
+
+TEST_F(TOperatorView, ItemBoxShowsHandleTypesAndRights)
+{
+    ConnectPlantA();
+    pressure.ClientHandle = 7;
+    pressure.Active = true;
+    EXPECT_EQ(DoubleClick(pressure.UserData),
+              L"ItemID: float.chamber pressure\n\rItemHandle: 0000000F\n\rClient Handle: 00000007\n\rActive: Yes\n\r"
+              L"Requested Type: Empty\n\rNative Type: OleStr\n\rLast Update Time: " +
+                  LongTimeOfDateText(0) + L"\n\rAccess Rights: Read,Write");
+    EXPECT_EQ(boxes[0].Caption, L"Information");
+    EXPECT_EQ(boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    out3.RequestedType = VT_ARRAY | VT_R8;
+    EXPECT_NE(DoubleClick(out3.UserData).find(L"Requested Type: Unknown type (2005)"), std::wstring::npos);
+}
+
+TEST_F(TOperatorView, GroupAndClientBoxesShowTheirRecords)
+{
+    ConnectPlantA();
+    group.ClientHandle = 255;
+    group.UpdateRate = 1000;
+    group.dataCallback = true;
+    group.adviseSinks[2] = true;
+    EXPECT_EQ(DoubleClick(group.UserData),
+              L"Name: G1\n\rPublic: No\n\rActive: No\n\rUpdate rate: 1000\n\rClientHandle: $000000FF\n\r"
+              L"Enabled: Yes\n\rItemCount: 2\n\rConnections\n\r - DA2: Yes\n\r - DA1 (Data): No\n\r"
+              L" - DA1 (Datatime): No\n\r - DA1 (WriteComplete): Yes");
+    client.ServerState = 1;
+    EXPECT_EQ(DoubleClick(client.UserData),
+              L"Name: Plant A\n\rLast update: " + LongTimeText(FILETIME{}) + L"\n\rState: 1");
+    TFakeClient unnamed;
+    ConnectionView::ClientConnected(unnamed);
+    EXPECT_EQ(DoubleClick(unnamed.UserData).substr(0, 17), L"Name: (no name)\n\r");
+}
+
+TEST_F(TOperatorView, DoubleClickWithoutSelectionOrDataDoesNothing)
+{
+    form->TreeViewDblClick();
+    form->ClientTree.Select(form->ClientTree.AddNode(nullptr, L"plain", 0));
+    form->TreeViewDblClick();
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(TOperatorView, DoubleClickOnDataOfAnotherKindIsAnError)
+{
+    HTREEITEM node = form->ClientTree.AddLinkedNode(nullptr, L"odd", TNodeLink{});
+    EXPECT_EQ(DoubleClick(node), L"Unknown Info Object");
+    EXPECT_NE(boxes[0].Flags & MB_ICONERROR, 0u);
+}
+
+TEST_F(TOperatorView, LogKeepsTheNewestTenThousandLines)
+{
+    // Hidden, the list box skips its scroll-bar repaint per line: same lines, a fraction of the time.
+    ShowWindow(form->Handle(), SW_HIDE);
+    const int total = TServerLog::MaxLines + 5;
+    for (int i = 0; i < total; ++i) AddLogLine(L"line " + std::to_wstring(i));
+    ASSERT_EQ(form->ServerLog.LineCount(), TServerLog::MaxLines);
+    EXPECT_EQ(form->ServerLog.Line(0), L"line 5");
+    EXPECT_EQ(form->ServerLog.Line(TServerLog::MaxLines - 1), L"line " + std::to_wstring(total - 1));
+}

@@ -1,0 +1,67 @@
+// The window tests run in a child process of this one, for two reasons of
+// the Wine test environment:
+// - Under Xvfb there is no window manager, and Wine waits up to two seconds
+//   for one whenever it hides or destroys a window that it leaves to a
+//   manager. The tests run with this executable's windows unmanaged (Wine
+//   draws their frames itself); Wine reads that option when a process starts.
+// - A Wine session whose default desktop was started without a display (by a
+//   command run in the prefix just before, outside the virtual display)
+//   refuses every window for as long as it lives. A desktop of the tests' own
+//   is started by the child itself, on the display the tests run on.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+constexpr wchar_t kChildMarker[] = L"QUILLMERE_UI_TEST_CHILD";
+constexpr wchar_t kTestDesktop[] = L"WinSta0\\QuillmereUiTests";
+
+std::wstring ExeName()
+{
+    wchar_t path[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring p = path;
+    return p.substr(p.find_last_of(L"\\/") + 1);
+}
+
+void EnsureUnmanagedWindows()
+{
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + ExeName() + L"\\X11 Driver";
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+        return;  // no such option here: the tests only run slower
+    RegSetValueExW(k, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
+    RegCloseKey(k);
+}
+
+DWORD RunChild()
+{
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.lpDesktop = const_cast<wchar_t*>(kTestDesktop);
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = GetCommandLineW();
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return 1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!GetEnvironmentVariableW(kChildMarker, nullptr, 0)) {
+        EnsureUnmanagedWindows();
+        SetEnvironmentVariableW(kChildMarker, L"1");
+        return static_cast<int>(RunChild());
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

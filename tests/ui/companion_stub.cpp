@@ -1,0 +1,7 @@
+// Waits until it is ended from outside.
+#include <windows.h>
+
+int main()
+{
+    for (;;) Sleep(1000);
+}

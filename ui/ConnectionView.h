@@ -1,0 +1,22 @@
+// What the item server's connection hooks show on the server page: a node per
+// client, group and group item in the main window's ClientTree, and a line
+// per event in its ServerLog. Each record keeps its node in UserData; deleting
+// a node clears UserData in the record of every node deleted with it. While
+// the main window does not exist, nothing is shown and no record changes.
+// Main thread only, like the hooks that call these.
+#pragma once
+#include "ClientInfo.h"
+#include "GroupInfo.h"
+#include "GroupItemInfo.h"
+
+namespace ConnectionView {
+
+void ClientConnected(TClientInfo& client);      // "New Client started at ..."; "Client connected Ok"
+void ClientDisconnected(TClientInfo& client);   // node and all below go; "Client disconnected Ok"
+void ClientRenamed(TClientInfo& client);        // "Client <name>"; "Client SetName Ok"
+void GroupAdded(TGroupInfo& group);             // under its client; "Add Group <name> ok"
+void GroupRemoved(TGroupInfo& group);           // with its items; "Remove Group <name> ok"
+void ItemAdded(TGroupItemInfo& item);           // under its group; "Add Item <id> ok"
+void ItemRemoved(TGroupItemInfo& item);         // "Remove Item <id> ok", also when no node is left
+
+}  // namespace ConnectionView

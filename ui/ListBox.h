@@ -1,0 +1,15 @@
+// TListBox: a list of text lines with a fixed row height.
+#pragma once
+#include "Control.h"
+
+class TListBox : public TControl {
+public:
+    void AddLine(const std::wstring& text);
+    void DeleteFirst(int count);
+    int LineCount() const;
+    std::wstring Line(int index) const;
+    void SetRowHeight(int pixels);
+    int RowHeight() const;
+    bool LastLineVisible() const;
+    void ShowLastLine();
+};

@@ -1,0 +1,122 @@
+// TMF: the server's main window. The server page shows the client tree, the
+// item list (the view of ItemValueTable) and the connection log; the other
+// two pages belong to trend charting. The window keeps itself minimised and
+// hidden while the companion process software is not running.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Band.h"
+#include "ClientTree.h"
+#include "Edit.h"
+#include "Font.h"
+#include "ItemValueTable.h"
+#include "ListView.h"
+#include "Panel.h"
+#include "ServerLog.h"
+#include "Splitter.h"
+#include "TabControl.h"
+#include "Timer.h"
+#include "Window.h"
+
+// The window class that a second start looks for to find the running instance.
+inline constexpr wchar_t kMainWindowClassName[] = L"TQuillmereZev30MainWindow";
+// Sent by a second start: restore, show and bring the window to the front.
+inline constexpr UINT kMainWindowBringToFront = WM_USER + 1;
+// The companion process software, by a part of its executable name.
+inline constexpr wchar_t kCompanionProcessName[] = L"Quillmere.EXE";
+
+class TMF : public TWindow {
+public:
+    static constexpr int FormWidth = 730;
+    static constexpr int FormHeight = 539;
+
+    TMF();
+    ~TMF() override;
+
+    // Creates the window, centred on the desktop and not yet shown, and runs
+    // FormCreate. Throws std::runtime_error when the window cannot be made.
+    void CreateForm();
+    void Show();
+
+    // The values of the item list and the window-command text Edit1. The table
+    // is the one store; the list and the hidden Edit1 field only show it.
+    TItemValueTable ItemValueTable;
+
+    // The operator's view of connections (the item server's hooks use these).
+    TClientTree ClientTree;
+    void AddLogLine(const std::wstring& text);
+    // A new top-level node "New Client started at <short date> <long time>".
+    HTREEITEM AddClientNode(TNodeLink link);
+    // The client's node text becomes "Client <name>".
+    void SetClientNodeName(HTREEITEM node, const std::wstring& name);
+    // A group under its client's node, an item under its group's node.
+    HTREEITEM AddChildNode(HTREEITEM parent, const std::wstring& text, TNodeLink link);
+    // The node with everything below it; each deleted node's link forgets it.
+    void DeleteNode(HTREEITEM node);
+
+    // Asked before the window closes; false keeps it open. Unset: it closes.
+    std::function<bool()> CanClose;
+    // Ends the message loop when the window goes. Tests that make several
+    // windows in one process switch it off.
+    bool QuitOnDestroy = true;
+    // How boxes are shown (text, caption, MB_ flags); tests record them instead.
+    std::function<void(const std::wstring&, const std::wstring&, UINT)> ShowMessageBox;
+
+    // Event handlers, public so that the program's parts and tests can drive them.
+    void FormCreate();
+    void FormActivate();
+    void PageControl1Change();
+    void Edit1Change();
+    void Timer4Timer();
+    void TreeViewDblClick();
+
+    // Components other parts and tests look at.
+    TTabControl PageControl1;
+    TPanel TabSheet1, TabSheet2, TabSheet3;
+    TListView ItemList;
+    TServerLog ServerLog;
+    TEdit Edit1;                 // hidden; shows ItemValueTable's Edit1 text
+    TPanel ChartPanel;           // "Data Charting": holds the chart
+    TPanel TimeSpanPanel;        // "Series": holds the X-axis time span group
+    TTimer Timer4{4, 1000};      // companion watch
+
+    bool Minimised() const;
+    bool Shown() const;
+
+protected:
+    bool OnCreate() override;
+    void OnSize(int width, int height) override;
+    void OnPaint(HDC dc, const RECT& client) override;
+    bool PaintsBuffered() const override { return true; }
+    bool OnClose() override;
+    void OnDestroy() override;
+    bool OnTimer(UINT_PTR id) override;
+    bool OnActivate(bool active) override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void CreateServerPage();
+    void CreateChartingPages();
+    void LayoutServerPage();
+    void ShowSelectedPage();
+    void MinimiseAndHide();
+    void BringToFront();
+    void ShowBox(const std::wstring& text, const std::wstring& caption, UINT flags);
+
+    TFont formFont_{L"MS Sans Serif", 11};
+    TFont tabFont_{L"Arial", 13, true};
+    TFont arial12_{L"Arial", 12};
+    TBand formBand_, band1_, band2_, band3_;
+    TSplitter splitter1_, splitter2_;
+    TPanel readoutBar_;
+    int treeWidth_ = 100;
+    int listWidth_ = 525;
+};
+
+// The one main window while it exists, else null.
+extern TMF* MF;
+
+// Appends a line to the server log; nothing while the main window does not exist.
+void AddLogLine(const std::wstring& text);

@@ -1,0 +1,30 @@
+// TTreeView: a read-only tree whose nodes carry one pointer-sized datum.
+#pragma once
+#include <functional>
+
+#include "Control.h"  // windows.h first, then the common controls
+#include <commctrl.h>
+
+class TTreeView : public TControl {
+public:
+    HTREEITEM AddNode(HTREEITEM parent, const std::wstring& text, LPARAM data);  // null parent: top level; appended last
+    void SetNodeText(HTREEITEM node, const std::wstring& text);
+    std::wstring NodeText(HTREEITEM node) const;
+    void DeleteNode(HTREEITEM node);  // with everything below it
+    HTREEITEM FirstChild(HTREEITEM node) const;  // null node: the first top-level node
+    HTREEITEM NextSibling(HTREEITEM node) const;
+    HTREEITEM Selected() const;
+    void Select(HTREEITEM node);
+    int NodeCount() const;
+    void Expand(HTREEITEM node);
+    void SetIndent(int pixels);
+
+    std::function<void()> OnDblClick;
+    // Once for every node that goes, also when the tree itself is destroyed.
+    std::function<void(HTREEITEM node, LPARAM data)> OnNodeDeleted;
+
+    bool OnNotify(NMHDR* hdr, LRESULT& result) override;
+
+protected:
+    void OnCreated() override;
+};
