@@ -6,8 +6,10 @@
 #include <exception>
 
 #include "ComServer.h"
+#include "ConnectionView.h"
 #include "MainUnit.h"
 #include "OpcServer.h"
+#include "ZEV30.h"
 #include "ServerObjectCount.h"
 #include "StartMode.h"
 #include "UStartup.h"
@@ -77,17 +79,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // 4.-6. Title, main window, message loop.
     {
         TMF mainForm;
+        TConnectionViewEvents connectionView;
         try {
             mainForm.CanClose = ConfirmClose;
             mainForm.CreateForm();
-            ZEV30()->AttachMainForm(&mainForm);
+            ZEV30()->AttachValueTable(&mainForm.ItemValueTable);
+            ZEV30()->AttachConnectionEvents(&connectionView);
             mainForm.Show();
             exitCode = RunMessageLoop();
         } catch (const std::exception& e) {
             ReportStartFailure(e.what());
             exitCode = 1;
         }
-        ZEV30()->AttachMainForm(nullptr);
+        ZEV30()->AttachConnectionEvents(nullptr);
+        ZEV30()->AttachValueTable(nullptr);
     }
 
     // 7. Reverse order: class objects, item server (window and caches).

@@ -30,3 +30,38 @@ void TZEV30::WriteItemValue(LONG handle, const VARIANT& value)
 {
     WriteZevItemValue(*table_, handle, value);
 }
+
+void TZEV30::ClientConnected(TClientInfo& client)
+{
+    if (events_) events_->ClientConnected(client);
+}
+
+void TZEV30::ClientDisconnected(TClientInfo& client)
+{
+    if (events_) events_->ClientDisconnected(client);
+}
+
+void TZEV30::ClientRenamed(TClientInfo& client)
+{
+    if (events_) events_->ClientRenamed(client);
+}
+
+void TZEV30::GroupAdded(TGroupInfo& group)
+{
+    if (events_) events_->GroupAdded(group);
+}
+
+void TZEV30::GroupRemoved(TGroupInfo& group)
+{
+    if (events_) events_->GroupRemoved(group);
+}
+
+void TZEV30::ItemAdded(TGroupItemInfo& item)
+{
+    if (events_) events_->ItemAdded(item);
+}
+
+void TZEV30::ItemRemoved(TGroupItemInfo& item)
+{
+    if (events_) events_->ItemRemoved(item);
+}

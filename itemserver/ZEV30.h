@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "ConnectionEvents.h"
 #include "ItemServer.h"
 #include "ItemValueTable.h"
 
@@ -37,7 +38,19 @@ public:
     // number, EOpcError(OPC_E_INVALIDHANDLE) outside 1 to 132.
     void WriteItemValue(LONG handle, const VARIANT& value) override;
 
+    // Where the connection hooks show clients, groups and items; null (the
+    // default, and before the main window exists) shows nothing.
+    void AttachConnectionEvents(TConnectionEvents* events) noexcept { events_ = events; }
+    void ClientConnected(TClientInfo& client) override;
+    void ClientDisconnected(TClientInfo& client) override;
+    void ClientRenamed(TClientInfo& client) override;
+    void GroupAdded(TGroupInfo& group) override;
+    void GroupRemoved(TGroupInfo& group) override;
+    void ItemAdded(TGroupItemInfo& item) override;
+    void ItemRemoved(TGroupItemInfo& item) override;
+
 private:
     TItemValueTable ownTable_;
     TItemValueTable* table_ = &ownTable_;
+    TConnectionEvents* events_ = nullptr;
 };

@@ -33,5 +33,9 @@ wineserver -k 2>/dev/null || true
 "$run" "$build/bin/srvZEV30.exe" &
 sleep 2
 "$run" "$build/bin/SimQuillmere.exe" &
+sleep 3
+# The window hides itself while no companion runs; a second start without
+# arguments hands over to the running server and brings its window back.
+"$run" "$build/bin/srvZEV30.exe"
 echo "Server and simulator running. Ctrl-C ends both."
 wait

@@ -20,3 +20,17 @@ void ItemAdded(TGroupItemInfo& item);           // under its group; "Add Item <i
 void ItemRemoved(TGroupItemInfo& item);         // "Remove Item <id> ok", also when no node is left
 
 }  // namespace ConnectionView
+
+#include "ConnectionEvents.h"
+
+// The item server's connection hooks, shown on the main window.
+class TConnectionViewEvents final : public TConnectionEvents {
+public:
+    void ClientConnected(TClientInfo& client) override { ConnectionView::ClientConnected(client); }
+    void ClientDisconnected(TClientInfo& client) override { ConnectionView::ClientDisconnected(client); }
+    void ClientRenamed(TClientInfo& client) override { ConnectionView::ClientRenamed(client); }
+    void GroupAdded(TGroupInfo& group) override { ConnectionView::GroupAdded(group); }
+    void GroupRemoved(TGroupInfo& group) override { ConnectionView::GroupRemoved(group); }
+    void ItemAdded(TGroupItemInfo& item) override { ConnectionView::ItemAdded(item); }
+    void ItemRemoved(TGroupItemInfo& item) override { ConnectionView::ItemRemoved(item); }
+};

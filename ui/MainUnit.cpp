@@ -127,7 +127,7 @@ void TMF::CreateServerPage()
 
     splitter1_.CreateSplitter(page);
     splitter1_.OnDrag = [this](int dx) {
-        treeWidth_ += dx;
+        treeWidth_ = std::max(treeWidth_ + dx, kMinPaneWidth);
         LayoutServerPage();
     };
 
@@ -144,7 +144,7 @@ void TMF::CreateServerPage()
 
     splitter2_.CreateSplitter(page);
     splitter2_.OnDrag = [this](int dx) {
-        listWidth_ += dx;
+        listWidth_ = std::max(listWidth_ + dx, kMinPaneWidth);
         LayoutServerPage();
     };
 
@@ -184,7 +184,8 @@ void TMF::FormCreate()
 
 void TMF::OnSize(int width, int height)
 {
-    if (!PageControl1.Handle()) return;
+    // A minimised window reports no size; the layout stays as it was.
+    if (!PageControl1.Handle() || width <= 0 || height <= 0) return;
     formBand_.SetBounds(0, 0, width, TBand::Height);
     const int stripTop = TBand::Height + kMargin;
     const int strip = std::max(PageControl1.StripHeight(), 20);
@@ -207,17 +208,18 @@ void TMF::LayoutServerPage()
     const RECT page = TabSheet1.ClientRect();
     const int width = page.right, top = TBand::Height;
     const int height = std::max<int>(page.bottom - top, 0);
-    // Each pane keeps at least a sliver, whatever the splitters or the window size say.
+    // Each pane keeps at least a sliver, whatever the splitters or the window
+    // size say; the chosen widths themselves are kept for a larger window.
     const int room = width - 2 * kSplitterWidth;
-    treeWidth_ = std::clamp(treeWidth_, kMinPaneWidth, std::max(room - 2 * kMinPaneWidth, kMinPaneWidth));
-    listWidth_ = std::clamp(listWidth_, kMinPaneWidth, std::max(room - treeWidth_ - kMinPaneWidth, kMinPaneWidth));
+    const int treeWidth = std::clamp(treeWidth_, kMinPaneWidth, std::max(room - 2 * kMinPaneWidth, kMinPaneWidth));
+    const int listWidth = std::clamp(listWidth_, kMinPaneWidth, std::max(room - treeWidth - kMinPaneWidth, kMinPaneWidth));
     int x = 0;
-    ClientTree.SetBounds(x, top, treeWidth_, height);
-    x += treeWidth_;
+    ClientTree.SetBounds(x, top, treeWidth, height);
+    x += treeWidth;
     splitter1_.SetBounds(x, top, kSplitterWidth, height);
     x += kSplitterWidth;
-    ItemList.SetBounds(x, top, listWidth_, height);
-    x += listWidth_;
+    ItemList.SetBounds(x, top, listWidth, height);
+    x += listWidth;
     splitter2_.SetBounds(x, top, kSplitterWidth, height);
     x += kSplitterWidth;
     ServerLog.SetBounds(x, top, std::max(width - x, 0), height);
