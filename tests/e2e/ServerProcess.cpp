@@ -129,3 +129,57 @@ void PumpFor(DWORD ms)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
     }
 }
+
+namespace {
+
+struct TWindowSearch {
+    DWORD ProcessId;
+    const wchar_t* ClassName;
+    const wchar_t* Caption;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    auto& search = *reinterpret_cast<TWindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search.ProcessId) return TRUE;
+    wchar_t text[256] = {};
+    if (search.ClassName) {
+        GetClassNameW(window, text, 256);
+        if (lstrcmpW(text, search.ClassName) != 0) return TRUE;
+    }
+    if (search.Caption) {
+        GetWindowTextW(window, text, 256);
+        if (lstrcmpW(text, search.Caption) != 0) return TRUE;
+    }
+    search.Found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND ServerMainWindow(DWORD processId)
+{
+    TWindowSearch search{processId, kMainWindowClass, nullptr, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+HWND WaitForServerMainWindow(DWORD processId, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (HWND window = ServerMainWindow(processId)) return window;
+        if (GetTickCount64() >= deadline) return nullptr;
+        PumpFor(100);
+    }
+}
+
+HWND FindProcessDialog(DWORD processId, const wchar_t* caption)
+{
+    TWindowSearch search{processId, nullptr, caption, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "opcda.h"
+#include "opcerror.h"
 #include "ComObject.h"
 
 constexpr wchar_t kServerExe[] = L"srvZEV30.exe";
@@ -52,3 +53,10 @@ ComPtr<IOPCServer> ConnectServer();
 
 // Dispatches messages for ms milliseconds.
 void PumpFor(DWORD ms);
+
+// The main window of the srvZEV30.exe process with that ID, or null.
+HWND ServerMainWindow(DWORD processId);
+// Waits for that window; null when it did not appear within timeoutMs.
+HWND WaitForServerMainWindow(DWORD processId, DWORD timeoutMs);
+// A top-level dialog of that process with the given caption, or null.
+HWND FindProcessDialog(DWORD processId, const wchar_t* caption);

@@ -1,0 +1,104 @@
+// Registration through the command-line switches, checked in the registry.
+#include <gtest/gtest.h>
+
+#include "RegistryProbe.h"
+#include "ServerProcess.h"
+
+namespace {
+
+const std::wstring kClsidKey = L"CLSID\\{1282FC28-A5E5-4AB3-A6EB-C2CF4B7F30FA}";
+const std::wstring kProgId = L"srvZEV30.TZEV30.1";
+const std::wstring kCatDa10 = L"{63D5F430-CFE4-11D1-B2C8-0060083BA1FB}";
+const std::wstring kCatDa20 = L"{63D5F432-CFE4-11D1-B2C8-0060083BA1FB}";
+const std::wstring kIOPCServerKey = L"Interface\\{39C13A4D-011E-11D0-9675-0020AFD8ADB3}";
+const std::wstring kIOPCShutdownKey = L"Interface\\{F31DFDE1-07B6-11D2-B2D8-0060083BA1FB}";
+
+class Registration : public testing::Test {
+protected:
+    void SetUp() override { KillAllServers(); }
+    // Every test leaves the server registered for the tests after it.
+    void TearDown() override { EXPECT_EQ(RunServerToEnd(L"/RegServer"), 0u); }
+};
+
+void ExpectRegistered()
+{
+    EXPECT_EQ(ClassesRootDefault(kClsidKey), L"Quillmere ZEV-30 Server");
+    const auto localServer = ClassesRootDefault(kClsidKey + L"\\LocalServer32");
+    ASSERT_TRUE(localServer.has_value());
+    EXPECT_EQ(localServer->substr(localServer->size() - 12), L"srvZEV30.exe");
+    EXPECT_EQ(localServer->find(L' '), std::wstring::npos);
+    EXPECT_EQ(ClassesRootDefault(kClsidKey + L"\\ProgID"), kProgId);
+    EXPECT_EQ(ClassesRootDefault(kProgId), L"Quillmere ZEV-30 Server");
+    EXPECT_EQ(ClassesRootDefault(kProgId + L"\\Clsid"), L"{1282FC28-A5E5-4AB3-A6EB-C2CF4B7F30FA}");
+    EXPECT_EQ(ClassesRootDefault(kProgId + L"\\Opc\\Vendor"), L"Vornhalt");
+    EXPECT_TRUE(ClassesRootKeyExists(kClsidKey + L"\\Implemented Categories\\" + kCatDa10));
+    EXPECT_TRUE(ClassesRootKeyExists(kClsidKey + L"\\Implemented Categories\\" + kCatDa20));
+    EXPECT_TRUE(ClassesRootKeyExists(L"Component Categories\\" + kCatDa10));
+    EXPECT_TRUE(ClassesRootKeyExists(L"Component Categories\\" + kCatDa20));
+    // The interface proxies come with the server.
+    EXPECT_TRUE(ClassesRootKeyExists(kIOPCServerKey + L"\\ProxyStubClsid32"));
+    EXPECT_TRUE(ClassesRootKeyExists(kIOPCShutdownKey + L"\\ProxyStubClsid32"));
+}
+
+void ExpectUnregistered()
+{
+    EXPECT_FALSE(ClassesRootKeyExists(kClsidKey));
+    EXPECT_FALSE(ClassesRootKeyExists(kProgId));
+    EXPECT_FALSE(ClassesRootKeyExists(kIOPCServerKey));
+}
+
+}  // namespace
+
+TEST_F(Registration, RegServerWritesEveryKeyAndEndsWithoutWindow)
+{
+    ASSERT_EQ(RunServerToEnd(L"-unregserver"), 0u);
+    ExpectUnregistered();
+    TProcess server(BesideTest(kServerExe), L"/RegServer");
+    ASSERT_TRUE(server.Started());
+    DWORD code = 1;
+    ASSERT_TRUE(server.WaitForExit(30000, &code));
+    EXPECT_EQ(code, 0u);
+    ExpectRegistered();
+}
+
+TEST_F(Registration, SwitchesIgnoreLetterCaseAndAcceptEitherPrefix)
+{
+    ASSERT_EQ(RunServerToEnd(L"/UNREGSERVER"), 0u);
+    ExpectUnregistered();
+    ASSERT_EQ(RunServerToEnd(L"-regserver"), 0u);
+    ExpectRegistered();
+}
+
+TEST_F(Registration, RegisteringAgainKeepsTheFirstVendorValue)
+{
+    SetClassesRootDefault(kProgId + L"\\Opc\\Vendor", L"Installer Vendor");
+    ASSERT_EQ(RunServerToEnd(L"/RegServer"), 0u);
+    EXPECT_EQ(ClassesRootDefault(kProgId + L"\\Opc\\Vendor"), L"Installer Vendor");
+    // Back to the server's own vendor value.
+    ASSERT_EQ(RunServerToEnd(L"/UnregServer"), 0u);
+}
+
+TEST_F(Registration, UnregServerRemovesEveryKeyAndTheProxies)
+{
+    ASSERT_EQ(RunServerToEnd(L"/RegServer"), 0u);
+    ASSERT_EQ(RunServerToEnd(L"-UnregServer"), 0u);
+    ExpectUnregistered();
+    EXPECT_FALSE(ClassesRootKeyExists(kClsidKey + L"\\LocalServer32"));
+    EXPECT_FALSE(ClassesRootKeyExists(kProgId + L"\\Opc"));
+    EXPECT_FALSE(ClassesRootKeyExists(kIOPCShutdownKey));
+}
+
+TEST_F(Registration, ArgumentWithoutPrefixOrWithSuffixIsANormalStart)
+{
+    for (const wchar_t* args : {L"REGSERVER", L"/REGSERVER:x"}) {
+        SCOPED_TRACE(std::wstring(args) == L"REGSERVER" ? "REGSERVER" : "/REGSERVER:x");
+        TProcess server(BesideTest(kServerExe), args);
+        ASSERT_TRUE(server.Started());
+        HWND window = WaitForServerMainWindow(server.Id(), 20000);
+        ASSERT_NE(window, nullptr) << "a normal start creates the main window";
+        EXPECT_FALSE(server.WaitForExit(1000));
+        // No client holds an object, so closing needs no confirmation.
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(server.WaitForExit(20000));
+    }
+}

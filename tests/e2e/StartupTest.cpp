@@ -1,0 +1,109 @@
+// How the server process starts and ends: by COM, by hand, and as a second start.
+#include <gtest/gtest.h>
+
+#include "ServerProcess.h"
+
+namespace {
+
+class Startup : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(WaitForNoServer(20000)) << "a server from an earlier test still runs"; }
+    void TearDown() override
+    {
+        if (!WaitForNoServer(5000)) KillAllServers();
+    }
+};
+
+// Closes a hand-started server that no client holds and waits for its end.
+void CloseServer(const TProcess& server)
+{
+    HWND window = ServerMainWindow(server.Id());
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(server.WaitForExit(20000));
+}
+
+}  // namespace
+
+TEST_F(Startup, ComStartedServerEndsWhenItsLastClientReleases)
+{
+    ComPtr<IOPCServer> first = ConnectServer();
+    ASSERT_TRUE(first);
+    ComPtr<IOPCServer> second = ConnectServer();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(ServerProcessIds().size(), 1u) << "one process serves both clients";
+    first.Reset();
+    PumpFor(1500);
+    EXPECT_EQ(ServerProcessIds().size(), 1u) << "a client is still connected";
+    second.Reset();
+    EXPECT_TRUE(WaitForNoServer(20000));
+}
+
+TEST_F(Startup, HandStartedServerStaysWhenTheLastClientLeaves)
+{
+    TProcess server(BesideTest(kServerExe), L"");
+    ASSERT_NE(WaitForServerMainWindow(server.Id(), 20000), nullptr);
+    {
+        ComPtr<IOPCServer> client = ConnectServer();
+        ASSERT_TRUE(client);
+        EXPECT_EQ(ServerProcessIds().size(), 1u) << "the client reaches the running server";
+    }
+    EXPECT_FALSE(server.WaitForExit(3000));
+    CloseServer(server);
+}
+
+TEST_F(Startup, SecondStartWithoutArgumentsHandsOverAndEnds)
+{
+    TProcess first(BesideTest(kServerExe), L"");
+    ASSERT_NE(WaitForServerMainWindow(first.Id(), 20000), nullptr);
+
+    TProcess second(BesideTest(kServerExe), L"");
+    DWORD code = 1;
+    ASSERT_TRUE(second.WaitForExit(20000, &code)) << "the second start must end by itself";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(ServerMainWindow(second.Id()), nullptr);
+    EXPECT_FALSE(first.WaitForExit(0));
+    CloseServer(first);
+}
+
+TEST_F(Startup, SecondStartWithAnArgumentBecomesASecondInstance)
+{
+    TProcess first(BesideTest(kServerExe), L"");
+    ASSERT_NE(WaitForServerMainWindow(first.Id(), 20000), nullptr);
+
+    TProcess second(BesideTest(kServerExe), L"recipe.txt");
+    ASSERT_NE(WaitForServerMainWindow(second.Id(), 20000), nullptr);
+    EXPECT_FALSE(second.WaitForExit(1000));
+    CloseServer(second);
+    CloseServer(first);
+}
+
+TEST_F(Startup, ClosingWhileAClientHoldsObjectsAsksAndNoKeepsRunning)
+{
+    TProcess server(BesideTest(kServerExe), L"");
+    HWND window = WaitForServerMainWindow(server.Id(), 20000);
+    ASSERT_NE(window, nullptr);
+    ComPtr<IOPCServer> client = ConnectServer();
+    ASSERT_TRUE(client);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    HWND question = nullptr;
+    for (int i = 0; i < 100 && !question; ++i) {
+        PumpFor(100);
+        question = FindProcessDialog(server.Id(), L"COM Server Warning");
+    }
+    ASSERT_NE(question, nullptr) << "closing with a live client asks first";
+    PostMessageW(question, WM_COMMAND, IDNO, 0);
+    PumpFor(500);
+    EXPECT_FALSE(server.WaitForExit(1000)) << "No keeps the server running";
+
+    OPCSERVERSTATUS* status = nullptr;
+    EXPECT_EQ(client->GetStatus(&status), S_OK) << "the client is still served";
+    if (status) {
+        CoTaskMemFree(status->szVendorInfo);
+        CoTaskMemFree(status);
+    }
+    client.Reset();
+    PumpFor(500);
+    CloseServer(server);
+}
