@@ -6,18 +6,6 @@
 
 namespace {
 
-// An item server whose reads report a quality of the test's choosing.
-class TPropertyItemServer : public TServerTestItemServer {
-public:
-    std::optional<WORD> readQuality;
-
-    void ReadItemValue(LONG handle, WORD& quality, VARIANT& value) override
-    {
-        TServerTestItemServer::ReadItemValue(handle, quality, value);
-        if (readQuality) quality = *readQuality;
-    }
-};
-
 // What GetItemProperties hands back, freed as a client frees it.
 struct TPropertyValues {
     VARIANT* values = reinterpret_cast<VARIANT*>(1);
@@ -68,22 +56,8 @@ struct TNewItemIds {
     }
 };
 
-class ItemPropertiesTest : public ::testing::Test {
+class ItemPropertiesTest : public ServerObjectTest {
 protected:
-    static constexpr const wchar_t* Pressure = L"Float.Chamber Pressure";
-    static constexpr const wchar_t* Rate = L"Float.Rate Measured";
-    static constexpr const wchar_t* Layer = L"Int.Layer";
-    static constexpr const wchar_t* Start = L"Remote.Start";
-
-    ItemPropertiesTest()
-    {
-        items.AddItem(Pressure, MakeBstr(L"0.0000025"));
-        items.AddItem(Rate, MakeR8(1.5));
-        items.AddItem(Layer, MakeI4(3), AccessReadable);
-        items.AddItem(Start, MakeBstr(L"0"), AccessWriteable);
-    }
-    ~ItemPropertiesTest() override { items.ItemCache().Clear(); }
-
     HRESULT Get(const wchar_t* id, std::vector<DWORD> ids, TPropertyValues& out)
     {
         out.count = ids.size();
@@ -101,14 +75,7 @@ protected:
         return properties->LookupItemIDs(const_cast<LPWSTR>(id), out.count, ids.data(), &out.ids, &out.errors);
     }
 
-    TPropertyItemServer items;
-    ComPtr<IOPCItemProperties> properties = [this] {
-        ComPtr<IOPCItemProperties> p;
-        EXPECT_EQ(MakeServerFactory()->CreateInstance(nullptr, __uuidof(IOPCItemProperties),
-                                                      reinterpret_cast<void**>(p.GetAddressOf())),
-                  S_OK);
-        return p;
-    }();
+    ComPtr<IOPCItemProperties> properties = Connect<IOPCItemProperties>();
 };
 
 TEST_F(ItemPropertiesTest, AvailablePropertiesAreTheSixFixedOnesWithTheItemsOwnValueType)

@@ -219,6 +219,24 @@ TEST_F(HierarchicalBrowseTest, EveryClientHasItsOwnPosition)
               (TNames{L"Chamber Pressure", L"Rate Measured"}));
 }
 
+TEST_F(HierarchicalBrowseTest, PositionSurvivesARebuildByItsPath)
+{
+    ASSERT_EQ(Move(OPC_BROWSE_DOWN, L"Pump.Motor"), S_OK);
+    items.AddItem(L"Pump.Motor.Voltage", MakeR8(230.0));
+    items.RebuildAddressSpace(false);
+    EXPECT_EQ(items.buildCalls, 2);
+    EXPECT_EQ(Leaves(), (TNames{L"Current", L"Voltage"}));
+    ASSERT_EQ(Move(OPC_BROWSE_UP), S_OK);
+    EXPECT_EQ(Leaves(), TNames{L"Speed"});
+}
+
+TEST_F(HierarchicalBrowseTest, AnAddressSpaceTheItemServerCannotBuildFailsTheBrowse)
+{
+    items.AddItem(L"Pump", MakeR8(1.0));  // a leaf where Pump.Speed needs a branch
+    EXPECT_EQ(Browse(OPC_BRANCH, L"", VT_EMPTY, 0, E_FAIL), TNames{L"<no enumerator>"});
+    EXPECT_EQ(items.buildCalls, 1);
+}
+
 // ---- Browsing switched off ----
 
 class NoBrowseInterfaceTest : public ServerObjectTest {

@@ -20,10 +20,12 @@
 #include "TestValues.h"
 #include "opcda.h"
 
-// The fake item server, plus what the client hooks saw of the record.
+// The fake item server with a settable clock and read quality, plus what
+// the client hooks saw of the record.
 class TServerTestItemServer : public TFakeItemServer {
 public:
-    std::optional<FILETIME> clock;  // CurrentTimestamp's answer when set
+    std::optional<FILETIME> clock;     // CurrentTimestamp's answer when set
+    std::optional<WORD> readQuality;   // the quality every read reports when set
 
     bool listedAtConnect = false;
     bool listedAtDisconnect = false;
@@ -31,6 +33,11 @@ public:
     std::wstring nameAtRename;
 
     FILETIME CurrentTimestamp() override { return clock ? *clock : TFakeItemServer::CurrentTimestamp(); }
+    void ReadItemValue(LONG handle, WORD& quality, VARIANT& value) override
+    {
+        TFakeItemServer::ReadItemValue(handle, quality, value);
+        if (readQuality) quality = *readQuality;
+    }
 
     void ClientConnected(TClientInfo& client) override
     {
