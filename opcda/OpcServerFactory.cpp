@@ -6,6 +6,17 @@
 #include "ServerObjectCount.h"
 #include "TextUtil.h"
 
+namespace {
+
+std::atomic<TMessageBoxFn> FactoryMessageBox{&MessageBoxW};
+
+}  // namespace
+
+TMessageBoxFn SetFactoryMessageBox(TMessageBoxFn box) noexcept
+{
+    return FactoryMessageBox.exchange(box != nullptr ? box : &MessageBoxW);
+}
+
 TOpcServerFactory::TOpcServerFactory(TServerClassInfo info) : info_(std::move(info)) {}
 
 void TOpcServerFactory::UpdateRegistry(bool registerServer) const
@@ -53,7 +64,7 @@ STDMETHODIMP TOpcServerFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid,
         server = TServerImpl::Create();
     } catch (const std::exception& e) {
         const std::wstring text = FactoryErrorText(e.what());
-        MessageBoxW(nullptr, text.c_str(), L"VOD Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+        FactoryMessageBox.load()(nullptr, text.c_str(), L"VOD Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
         return E_UNEXPECTED;
     } catch (...) {
         return E_UNEXPECTED;
@@ -64,9 +75,18 @@ STDMETHODIMP TOpcServerFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid,
 
 STDMETHODIMP TOpcServerFactory::LockServer(BOOL fLock) noexcept
 {
-    if (fLock)
+    if (fLock) {
+        ++locks_;
         ServerObjectCount::Increment();
-    else
-        ServerObjectCount::Decrement();
+        return S_OK;
+    }
+    // An unlock without a lock of its own must not take away the count of
+    // other clients' objects, which could end the process under them.
+    long held = locks_.load();
+    while (held > 0)
+        if (locks_.compare_exchange_weak(held, held - 1)) {
+            ServerObjectCount::Decrement();
+            break;
+        }
     return S_OK;
 }

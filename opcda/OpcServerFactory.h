@@ -29,8 +29,15 @@ private:
 
     TServerClassInfo info_;
     std::atomic<ULONG> refs_{1};
+    std::atomic<long> locks_{0};  // LockServer(TRUE) calls not yet undone
 };
 
 // The text of the "VOD Error" box: the message, with a full stop appended
 // when its last character sorts after '.'.
 std::wstring FactoryErrorText(const std::string& message);
+
+// How CreateInstance shows a failure to the operator: MessageBoxW unless
+// replaced. Tests replace it, since a real box would wait for a click.
+using TMessageBoxFn = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+// Installs box (null restores MessageBoxW) and returns the one it replaces.
+TMessageBoxFn SetFactoryMessageBox(TMessageBoxFn box) noexcept;

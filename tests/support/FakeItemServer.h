@@ -1,5 +1,5 @@
-// An item server for tests: a table of items, and a count of every call the
-// core makes into it.
+// An item server for tests: a table of items, which is also its address space,
+// and a count of every call the core makes into it.
 #pragma once
 #include <windows.h>
 #include <map>
@@ -58,6 +58,9 @@ public:
     const void* hookRecord[8] = {};
     int exceptionsHandled = 0;
     std::string lastExceptionText;
+    int buildCalls = 0;
+    int errorTextCalls = 0;
+    WORD lastErrorLanguage = 0;
 
     LONG ResolveItem(const std::wstring& itemId, std::wstring&, TAccessRights& rights) override
     {
@@ -101,6 +104,19 @@ public:
         lastWritten = UniqueVariant::CopyOf(value);
     }
     TServerOptions ServerOptions() override { return options; }
+    // Every item of the table, with its rights and the type of its value.
+    void BuildAddressSpace(TItemIdList& root) override
+    {
+        ++buildCalls;
+        for (const auto& [id, item] : items)
+            AddItemId(root, id, static_cast<BYTE>(item.rights), V_VT(&item.value.get()));
+    }
+    void ErrorText(HRESULT code, WORD languageId, std::wstring& text) override
+    {
+        ++errorTextCalls;
+        lastErrorLanguage = languageId;
+        TOpcItemServer::ErrorText(code, languageId, text);
+    }
     void HandleException(std::exception_ptr error) override
     {
         ++exceptionsHandled;

@@ -1,0 +1,60 @@
+// The interfaces a server object answers, its error-info claims, and the
+// group methods that are not offered yet.
+#include <objidl.h>
+
+#include "ServerTestSupport.h"
+
+namespace {
+
+using ServerInterfaceTest = ServerObjectTest;
+
+TEST_F(ServerInterfaceTest, AnswersTheOpcInterfacesWithOneIdentity)
+{
+    ComPtr<IOPCServer> server = Connect();
+    const IUnknown* identity = As<IUnknown>(server.Get()).Get();
+    EXPECT_EQ(As<IUnknown>(As<IOPCCommon>(server.Get()).Get()).Get(), identity);
+    EXPECT_EQ(As<IUnknown>(As<IOPCItemProperties>(server.Get()).Get()).Get(), identity);
+    EXPECT_EQ(As<IUnknown>(As<IOPCBrowseServerAddressSpace>(server.Get()).Get()).Get(), identity);
+    EXPECT_EQ(As<IUnknown>(As<IConnectionPointContainer>(server.Get()).Get()).Get(), identity);
+    EXPECT_EQ(As<IUnknown>(As<ISupportErrorInfo>(server.Get()).Get()).Get(), identity);
+
+    for (REFIID refused : {__uuidof(IOPCServerPublicGroups), IID_IDataObject, __uuidof(IOPCItemMgt)}) {
+        void* object = reinterpret_cast<void*>(1);
+        EXPECT_EQ(server->QueryInterface(refused, &object), E_NOINTERFACE);
+        EXPECT_EQ(object, nullptr);
+    }
+}
+
+TEST_F(ServerInterfaceTest, ClaimsErrorInfoForExactlyItsOwnInterfaces)
+{
+    ComPtr<ISupportErrorInfo> info = Connect<ISupportErrorInfo>();
+    for (REFIID own : {__uuidof(IOPCServer), __uuidof(IOPCCommon), __uuidof(IOPCItemProperties),
+                       __uuidof(IOPCBrowseServerAddressSpace), __uuidof(IConnectionPointContainer)})
+        EXPECT_EQ(info->InterfaceSupportsErrorInfo(own), S_OK);
+    EXPECT_EQ(info->InterfaceSupportsErrorInfo(IID_IDataObject), S_FALSE);
+    EXPECT_EQ(info->InterfaceSupportsErrorInfo(__uuidof(IOPCServerPublicGroups)), S_FALSE);
+}
+
+// Groups come later; until then the group methods say so and hand out nothing.
+TEST_F(ServerInterfaceTest, GroupMethodsAreNotImplementedAndClearTheirOutputs)
+{
+    ComPtr<IOPCServer> server = Connect();
+    OPCHANDLE handle = 7;
+    DWORD rate = 7;
+    IUnknown* group = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(server->AddGroup(L"G", TRUE, 1000, 1, nullptr, nullptr, 0, &handle, &rate, __uuidof(IOPCItemMgt), &group),
+              E_NOTIMPL);
+    EXPECT_EQ(handle, 0u);
+    EXPECT_EQ(rate, 0u);
+    EXPECT_EQ(group, nullptr);
+
+    group = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(server->GetGroupByName(L"G", __uuidof(IOPCItemMgt), &group), E_NOTIMPL);
+    EXPECT_EQ(group, nullptr);
+    group = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(server->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IEnumString, &group), E_NOTIMPL);
+    EXPECT_EQ(group, nullptr);
+    EXPECT_EQ(server->RemoveGroup(1, FALSE), E_NOTIMPL);
+}
+
+}  // namespace

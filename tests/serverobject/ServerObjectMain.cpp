@@ -1,0 +1,15 @@
+// The server objects live in a single-threaded apartment, as in the server
+// process: COM is initialised that way before any test runs.
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    const int result = RUN_ALL_TESTS();
+    CoUninitialize();
+    return result;
+}
