@@ -58,8 +58,7 @@ TEST_F(ShutdownPoint, ContainerOffersOnlyTheShutdownPoint)
     ULONG fetched = 0;
     ASSERT_EQ(points->Next(1, got, &fetched), S_OK);
     ASSERT_EQ(fetched, 1u);
-    ComPtr<IConnectionPoint> first;
-    first.Attach(got[0]);
+    ComPtr<IConnectionPoint> first = AdoptRef(got[0]);
     IID iid{};
     ASSERT_EQ(first->GetConnectionInterface(&iid), S_OK);
     EXPECT_EQ(iid, IID_IOPCShutdown);
