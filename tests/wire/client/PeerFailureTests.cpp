@@ -5,6 +5,7 @@
 #include "WireProtocol.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"
+#include "client/SinkClient.h"
 #include "client/TaskArray.h"
 #include "client/WireEnvironment.h"
 #include <gtest/gtest.h>
@@ -24,26 +25,6 @@ protected:
         ASSERT_TRUE(registration_->ok());
     }
 
-    // Starts a sink client process and waits until its sink got data; the
-    // process handle, or nullptr.
-    HANDLE StartSinkClient() {
-        const std::wstring eventName = L"Local\\QuillmereWireSinkReady-" + GuidText(clsid_);
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-        std::wstring line = L"\"" + ExePath() + L"\" " + kSinkClientSwitch + L" " + GuidText(clsid_) + L" " + eventName;
-        STARTUPINFOW si{};
-    si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        HANDLE process = nullptr;
-        if (ready && CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            CloseHandle(pi.hThread);
-            HANDLE both[] = {ready, pi.hProcess};
-            if (WaitForMultipleObjects(2, both, FALSE, 20000) == WAIT_OBJECT_0) process = pi.hProcess;
-            else TerminateProcess(pi.hProcess, 1), CloseHandle(pi.hProcess);
-        }
-        if (ready) CloseHandle(ready);
-        return process;
-    }
-
     CLSID clsid_{};
     std::unique_ptr<ClassRegistration> registration_;
 };
@@ -60,7 +41,7 @@ TEST_F(PeerFailureTest, ServerOutlivesAKilledClientAndClientOutlivesADeadServer)
     ComPtr<IOPCSyncIO> io;
     ASSERT_HRESULT_SUCCEEDED(group.As(&io));
 
-    HANDLE client = StartSinkClient();
+    HANDLE client = StartSinkClient(clsid_);
     ASSERT_NE(nullptr, client) << "the sink client did not receive data changes";
     TerminateProcess(client, 9);
     WaitForSingleObject(client, INFINITE);

@@ -2,6 +2,9 @@
 #include "client/ClientCalls.h"
 #include "client/DataSink.h"
 #include "client/ServerConnection.h"
+#include "client/WireEnvironment.h"
+#include "ComOwners.h"
+#include "WireProtocol.h"
 #include <ocidl.h>
 
 namespace wire {
@@ -26,6 +29,29 @@ int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent) {
     SetEvent(ready);
     PumpUntil([] { return false; }, INFINITE);
     return 0;
+}
+
+HANDLE StartSinkClient(const CLSID& clsid) {
+    const std::wstring eventName = L"Local\\QuillmereWireSinkReady-" + GuidText(clsid);
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    if (!ready) return nullptr;
+    std::wstring line = L"\"" + ExePath() + L"\" " + kSinkClientSwitch + L" " + GuidText(clsid) + L" " + eventName;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    HANDLE process = nullptr;
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        HANDLE readyOrGone[] = {ready, pi.hProcess};
+        if (WaitForMultipleObjects(2, readyOrGone, FALSE, 20000) == WAIT_OBJECT_0) {
+            process = pi.hProcess;
+        } else {
+            TerminateProcess(pi.hProcess, 1);
+            CloseHandle(pi.hProcess);
+        }
+    }
+    CloseHandle(ready);
+    return process;
 }
 
 }  // namespace wire

@@ -7,6 +7,11 @@
 
 namespace wire {
 
+// The sink client's side (this executable started with kSinkClientSwitch).
 int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent);
+
+// Starts a sink client and waits until its sink has received data; the
+// process handle, or nullptr when it did not get that far.
+HANDLE StartSinkClient(const CLSID& clsid);
 
 }  // namespace wire
