@@ -1,0 +1,46 @@
+// The client's IOPCDataCallback sink: keeps a copy of every data change it
+// receives.
+#pragma once
+#include "ComObject.h"
+#include "ComOwners.h"
+#include "opcda.h"
+#include <vector>
+
+namespace wire {
+
+struct ItemUpdate {
+    OPCHANDLE hClient;
+    Variant value;
+    WORD quality;
+    FILETIME stamp;
+    HRESULT error;
+};
+
+struct DataChange {
+    DWORD transactionId;
+    OPCHANDLE hGroup;
+    HRESULT masterQuality;
+    HRESULT masterError;
+    std::vector<ItemUpdate> items;
+};
+
+class DataSink final : public ComObject<IOPCDataCallback> {
+public:
+    const std::vector<DataChange>& changes() const { return changes_; }
+
+    HRESULT STDMETHODCALLTYPE OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality,
+                                           HRESULT hrMastererror, DWORD dwCount, OPCHANDLE* phClientItems,
+                                           VARIANT* pvValues, WORD* pwQualities, FILETIME* pftTimeStamps,
+                                           HRESULT* pErrors) override;
+    HRESULT STDMETHODCALLTYPE OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*,
+                                             WORD*, FILETIME*, HRESULT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD, OPCHANDLE) override { return E_NOTIMPL; }
+
+private:
+    std::vector<DataChange> changes_;
+};
+
+}  // namespace wire

@@ -1,0 +1,33 @@
+// The proxy/stub DLL registers and unregisters itself through regsvr32.
+#include "ComOwners.h"
+#include "client/WireEnvironment.h"
+#include "opcda.h"
+#include <gtest/gtest.h>
+
+namespace wire {
+namespace {
+
+const IID* const kProxiedInterfaces[] = {
+    &IID_IOPCServer, &IID_IOPCServerPublicGroups, &IID_IOPCBrowseServerAddressSpace, &IID_IOPCGroupStateMgt,
+    &IID_IOPCPublicGroupStateMgt, &IID_IOPCSyncIO, &IID_IOPCAsyncIO, &IID_IOPCItemMgt,
+    &IID_IEnumOPCItemAttributes, &IID_IOPCDataCallback, &IID_IOPCAsyncIO2, &IID_IOPCItemProperties,
+    &IID_IOPCShutdown, &IID_IOPCCommon};
+
+TEST(ProxyRegistration, RegsvrRemovesAndRestoresEveryInterface) {
+    const std::wstring factory = GuidText(IID_IOPCServer);
+    ASSERT_EQ(0, RunRegsvr32(true));
+    for (const IID* iid : kProxiedInterfaces) EXPECT_EQ(L"", ProxyStubClsidOf(*iid)) << GuidText(*iid).c_str();
+
+    ASSERT_EQ(0, RunRegsvr32(false));
+    for (const IID* iid : kProxiedInterfaces) EXPECT_EQ(factory, ProxyStubClsidOf(*iid)) << GuidText(*iid).c_str();
+    // The interface name and method count, which COM tools show.
+    wchar_t count[16] = {};
+    DWORD size = sizeof(count);
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT,
+                                          (L"Interface\\" + GuidText(IID_IOPCItemMgt) + L"\\NumMethods").c_str(),
+                                          nullptr, RRF_RT_REG_SZ, nullptr, count, &size));
+    EXPECT_STREQ(L"10", count);
+}
+
+}  // namespace
+}  // namespace wire

@@ -1,0 +1,57 @@
+#include "client/SinkClient.h"
+#include "client/ClientCalls.h"
+#include "client/DataSink.h"
+#include "client/ServerConnection.h"
+#include "client/WireEnvironment.h"
+#include "ComOwners.h"
+#include "WireProtocol.h"
+#include <ocidl.h>
+
+namespace wire {
+
+int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str());
+    ServerConnection connection(clsid);
+    if (!ready || FAILED(connection.result())) return 3;
+
+    auto group = AddGroup(connection.server(), L"doomed", true, 50, 1);
+    Microsoft::WRL::ComPtr<IOPCItemMgt> items;
+    Microsoft::WRL::ComPtr<IConnectionPointContainer> container;
+    Microsoft::WRL::ComPtr<IConnectionPoint> point;
+    auto sink = MakeComObject<DataSink>();
+    DWORD cookie = 0;
+    if (!group || FAILED(group.As(&items)) || AddTestItems(items.Get()).empty() || FAILED(group.As(&container)) ||
+        FAILED(container->FindConnectionPoint(IID_IOPCDataCallback, &point)) ||
+        FAILED(point->Advise(sink.Get(), &cookie)))
+        return 4;
+    if (!PumpUntil([&] { return !sink->changes().empty(); }, 15000)) return 5;
+    SetEvent(ready);
+    PumpUntil([] { return false; }, INFINITE);
+    return 0;
+}
+
+HANDLE StartSinkClient(const CLSID& clsid) {
+    const std::wstring eventName = L"Local\\QuillmereWireSinkReady-" + GuidText(clsid);
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    if (!ready) return nullptr;
+    std::wstring line = L"\"" + ExePath() + L"\" " + kSinkClientSwitch + L" " + GuidText(clsid) + L" " + eventName;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    HANDLE process = nullptr;
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        HANDLE readyOrGone[] = {ready, pi.hProcess};
+        if (WaitForMultipleObjects(2, readyOrGone, FALSE, 20000) == WAIT_OBJECT_0) {
+            process = pi.hProcess;
+        } else {
+            TerminateProcess(pi.hProcess, 1);
+            CloseHandle(pi.hProcess);
+        }
+    }
+    CloseHandle(ready);
+    return process;
+}
+
+}  // namespace wire

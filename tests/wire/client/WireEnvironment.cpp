@@ -1,0 +1,73 @@
+#include "client/WireEnvironment.h"
+#include "ComOwners.h"
+#include "WireProtocol.h"
+#include "opcda.h"
+
+namespace wire {
+
+std::wstring ExePath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::wstring ProxyDllPath() {
+    std::wstring path = ExePath();
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"QuillmereOpcPS.dll";
+}
+
+long RunProcess(const std::wstring& commandLine) {
+    std::wstring line = commandLine;  // CreateProcessW may write to it
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<long>(code);
+}
+
+long RunRegsvr32(bool unregister) {
+    return RunProcess(std::wstring(L"regsvr32.exe ") + (unregister ? L"/u " : L"") + L"/s \"" + ProxyDllPath() + L"\"");
+}
+
+std::wstring ProxyStubClsidOf(const IID& iid) {
+    const std::wstring key = L"Interface\\" + GuidText(iid) + L"\\ProxyStubClsid32";
+    wchar_t value[64] = {};
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return {};
+    return value;
+}
+
+ClassRegistration::ClassRegistration(const CLSID& clsid) : key_(L"CLSID\\" + GuidText(clsid)) {
+    const std::wstring command = L"\"" + ExePath() + L"\" " + kServerSwitch + L" " + GuidText(clsid);
+    const std::wstring name = L"Quillmere wire test server";
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, (key_ + L"\\LocalServer32").c_str(), 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    ok_ = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                         static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS &&
+          RegSetKeyValueW(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, REG_SZ, name.c_str(),
+                          static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+}
+
+ClassRegistration::~ClassRegistration() { RegDeleteTreeW(HKEY_CLASSES_ROOT, key_.c_str()); }
+
+void WireEnvironment::SetUp() {
+    ASSERT_EQ(0, RunRegsvr32(false)) << "regsvr32 failed on " << testing::PrintToString(ProxyDllPath());
+    ASSERT_EQ(GuidText(IID_IOPCServer), ProxyStubClsidOf(IID_IOPCServer));
+    registration_ = std::make_unique<ClassRegistration>(CLSID_WireTestServer);
+    ASSERT_TRUE(registration_->ok());
+}
+
+void WireEnvironment::TearDown() {
+    registration_.reset();
+}
+
+}  // namespace wire
