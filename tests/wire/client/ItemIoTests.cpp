@@ -10,7 +10,7 @@ namespace {
 
 // Whether stamp is the server's initial time stamp of the item at index.
 bool IsInitialStamp(const FILETIME& stamp, int index) {
-    const ULONGLONG ticks = 0x01D5C03669F8C000ULL + index * 10000000ULL;
+    const ULONGLONG ticks = kFirstItemStamp + index * kItemStampStep;
     return stamp.dwLowDateTime == static_cast<DWORD>(ticks) && stamp.dwHighDateTime == static_cast<DWORD>(ticks >> 32);
 }
 
@@ -88,9 +88,9 @@ TEST_F(WireTest, WrittenVariantsComeBackUnchanged) {
 
     std::vector<std::wstring> names{L"\u00E9t\u00E9", std::wstring(3000, L'x'), L""};
     std::vector<double> numbers{-0.0, std::nextafter(1.0, 2.0), -1e-310};
-    Variant values[] = {MakeBstr(L"17"), MakeBstr(L"zw\u00F6lf\u20AC"), MakeDoubles(numbers), MakeStrings(names)};
+    UniqueVariant values[] = {MakeBstr(L"17"), MakeBstr(L"zw\u00F6lf\u20AC"), MakeR8Array(numbers), MakeBstrArray(names)};
     VARIANT raw[4];
-    for (int i = 0; i < 4; ++i) raw[i] = *values[i];
+    for (int i = 0; i < 4; ++i) raw[i] = values[i].get();
     std::vector<OPCHANDLE> targets(handles);
 
     TaskArray<HRESULT> writeErrors;
@@ -109,10 +109,9 @@ TEST_F(WireTest, WrittenVariantsComeBackUnchanged) {
     EXPECT_EQ(names, StringsOf(states[3].vDataValue));
     EXPECT_FALSE(IsInitialStamp(states[1].ftTimeStamp, 1));
 
-    Variant notANumber = MakeBstr(L"abc");
-    VARIANT bad = *notANumber;
+    UniqueVariant notANumber = MakeBstr(L"abc");
     TaskArray<HRESULT> badErrors;
-    EXPECT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Write(1, targets.data(), &bad, badErrors.out(1)));
+    EXPECT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Write(1, targets.data(), &notANumber.get(), badErrors.out(1)));
     EXPECT_EQ(OPC_E_BADTYPE, badErrors[0]);
 }
 
@@ -136,7 +135,7 @@ TEST_F(WireTest, GroupStateCrossesWithItsNameAndOptionalInPointers) {
     FLOAT deadband = -1;
     OPCHANDLE client = 0, serverSide = 0;
     ASSERT_EQ(S_OK, state->GetState(&rate, &active, &name, &bias, &deadband, &lcid, &client, &serverSide));
-    TaskMem<wchar_t> owned(name);
+    TaskString owned(name);
     EXPECT_STREQ(L"Gruppe \u00C4", name);
     EXPECT_EQ(kMinUpdateRate, rate);
     EXPECT_FALSE(active);
@@ -160,7 +159,7 @@ TEST_F(WireTest, GroupStateCrossesWithItsNameAndOptionalInPointers) {
 
     LPWSTR name2 = nullptr;
     ASSERT_EQ(S_OK, state->GetState(&rate, &active, &name2, &bias, &deadband, &lcid, &client, &serverSide));
-    TaskMem<wchar_t> owned2(name2);
+    TaskString owned2(name2);
     EXPECT_STREQ(L"renamed", name2);
     EXPECT_EQ(250u, rate);
     EXPECT_TRUE(active);

@@ -1,7 +1,8 @@
 // A peer that dies must cost the survivor an error code, not its life: the
 // server calls the sink of a killed client, and a client calls a server that
 // ends in the middle of a call. Both go through the project's proxies.
-#include "ComOwners.h"
+#include "ComObject.h"
+#include "MessagePump.h"
 #include "WireProtocol.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"
@@ -12,8 +13,6 @@
 
 namespace wire {
 namespace {
-
-using Microsoft::WRL::ComPtr;
 
 // A class of its own with a fresh CLSID: Wine's rpcss keeps the class
 // registration of a server that died and hands it to later activations.

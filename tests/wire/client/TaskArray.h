@@ -1,25 +1,10 @@
 // Owner of a callee-allocated array returned through an out-parameter: frees
-// what each element owns, then the array itself.
+// what each element owns (TaskElementCleanup), then the array itself.
 #pragma once
-#include "opcda.h"
-#include <objbase.h>
+#include "OpcElementCleanup.h"
 #include <cstddef>
 
 namespace wire {
-
-inline void FreeElement(HRESULT&) {}
-inline void FreeElement(DWORD&) {}
-inline void FreeElement(VARTYPE&) {}
-inline void FreeElement(LPWSTR& s) { CoTaskMemFree(s); }
-inline void FreeElement(VARIANT& v) { VariantClear(&v); }
-inline void FreeElement(OPCITEMSTATE& s) { VariantClear(&s.vDataValue); }
-inline void FreeElement(OPCITEMRESULT& r) { CoTaskMemFree(r.pBlob); }
-inline void FreeElement(OPCITEMATTRIBUTES& a) {
-    CoTaskMemFree(a.szAccessPath);
-    CoTaskMemFree(a.szItemID);
-    CoTaskMemFree(a.pBlob);
-    VariantClear(&a.vEUInfo);
-}
 
 template <typename T>
 class TaskArray {
@@ -42,10 +27,8 @@ public:
     size_t size() const { return data_ ? count_ : 0; }
 
     void reset() {
-        if (data_)
-            for (size_t i = 0; i < count_; ++i) FreeElement(data_[i]);
-        CoTaskMemFree(data_);
-        data_ = nullptr;
+        for (size_t i = 0; i < size(); ++i) TaskElementCleanup<T>::Clear(data_[i]);
+        TaskFree(data_);
         count_ = 0;
     }
 
