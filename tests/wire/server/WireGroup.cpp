@@ -1,9 +1,9 @@
 #include "server/WireGroup.h"
 #include "WireProtocol.h"
 #include "opcerror.h"
-#include "server/BatchResult.h"
 #include "server/ItemAttributesEnum.h"
 #include "server/ItemTable.h"
+#include "server/PerItemResults.h"
 #include <algorithm>
 
 namespace wire {
@@ -22,16 +22,16 @@ WireGroup::WireGroup(std::wstring name, bool active, DWORD updateRate, OPCHANDLE
       hServerGroup_(hServerGroup), timeBias_(timeBias), deadband_(deadband), lcid_(lcid) {}
 
 void WireGroup::UpdateTimer() {
-    const bool wanted = active_ && dataPoint_.sink() && !items_.empty();
+    const bool wanted = active_ && sink() && !items_.empty();
     if (wanted && !timer_.running()) timer_.Start(updateRate_);
     else if (!wanted) timer_.Stop();
 }
 
 // Sends every item at each period, changed or not: enough for the wire.
 void WireGroup::SendDataChange() {
-    if (sending_ || !dataPoint_.sink()) return;  // the outgoing call below may dispatch the next tick
+    if (sending_ || !this->sink()) return;  // the outgoing call below may dispatch the next tick
     ComPtr<WireGroup> self(this);
-    ComPtr<IOPCDataCallback> sink(dataPoint_.sink());
+    ComPtr<IOPCDataCallback> sink(this->sink());
     sending_ = true;
     const HRESULT hr = ComBoundary([&] {
         const DWORD n = static_cast<DWORD>(items_.size());
@@ -52,7 +52,7 @@ void WireGroup::SendDataChange() {
                                   stamps.data(), errors.data());
     });
     sending_ = false;
-    if (FAILED(hr) && dataPoint_.sink() == sink.Get()) dataPoint_.Drop();  // the client is gone
+    if (FAILED(hr) && this->sink() == sink.Get()) DropSink();  // the client is gone
 }
 
 std::vector<GroupItem>::iterator WireGroup::ItemOf(OPCHANDLE hServer) {
@@ -64,30 +64,26 @@ STDMETHODIMP WireGroup::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMR
     ClearOutputs(ppAddResults, ppErrors);
     if (!ppAddResults || !ppErrors || dwCount == 0 || !pItemArray) return E_INVALIDARG;
     return ComBoundary([&] {
-        TaskMemArray<OPCITEMRESULT> results(dwCount);
-        TaskMemArray<HRESULT> errors(dwCount);
+        items_.reserve(items_.size() + dwCount);  // nothing can fail once the results are handed over
         std::vector<GroupItem> added;
-        for (DWORD i = 0; i < dwCount; ++i) {
+        const HRESULT hr = PerItemResults(dwCount, ppAddResults, ppErrors, [&](size_t i, OPCITEMRESULT& r) -> HRESULT {
             const OPCITEMDEF& def = pItemArray[i];
             const int index = ItemTable::Instance().Find(def.szItemID);
-            if (index < 0) {
-                errors[i] = OPC_E_UNKNOWNITEMID;
-                continue;
-            }
+            if (index < 0) return OPC_E_UNKNOWNITEMID;
             GroupItem item{static_cast<size_t>(index), def.szAccessPath ? def.szAccessPath : L"", def.hClient,
                            nextItemHandle_++, def.bActive != FALSE, def.vtRequestedDataType,
                            std::vector<BYTE>(def.pBlob, def.pBlob + (def.pBlob ? def.dwBlobSize : 0))};
-            OPCITEMRESULT& r = results[i];
             r.hServer = item.hServer;
             r.vtCanonicalDataType = ItemTable::Instance().At(item.table).type;
             r.dwAccessRights = OPC_READABLE | OPC_WRITEABLE;
             // The blob comes back reversed, so the client sees both directions.
             CopyBlob(std::vector<BYTE>(item.blob.rbegin(), item.blob.rend()), &r.pBlob, &r.dwBlobSize);
             added.push_back(std::move(item));
-        }
+            return S_OK;
+        });
         items_.insert(items_.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
         UpdateTimer();
-        return HandOverResults(results, ppAddResults, errors, ppErrors);
+        return hr;
     });
 }
 
@@ -101,14 +97,14 @@ STDMETHODIMP WireGroup::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT*
     ClearOutputs(ppErrors);
     if (!ppErrors || dwCount == 0 || !phServer) return E_INVALIDARG;
     return ComBoundary([&] {
-        TaskMemArray<HRESULT> errors(dwCount);
-        for (DWORD i = 0; i < dwCount; ++i) {
+        const HRESULT hr = PerItemErrors(dwCount, ppErrors, [&](size_t i) -> HRESULT {
             const auto it = ItemOf(phServer[i]);
-            if (it == items_.end()) errors[i] = OPC_E_INVALIDHANDLE;
-            else items_.erase(it);
-        }
+            if (it == items_.end()) return OPC_E_INVALIDHANDLE;
+            items_.erase(it);
+            return S_OK;
+        });
         UpdateTimer();
-        return HandOverErrors(errors, ppErrors);
+        return hr;
     });
 }
 
@@ -141,22 +137,16 @@ STDMETHODIMP WireGroup::Read(OPCDATASOURCE, DWORD dwCount, OPCHANDLE* phServer, 
     ClearOutputs(ppItemValues, ppErrors);
     if (!ppItemValues || !ppErrors || dwCount == 0 || !phServer) return E_INVALIDARG;
     return ComBoundary([&] {
-        TaskMemArray<OPCITEMSTATE> states(dwCount);
-        TaskMemArray<HRESULT> errors(dwCount);
-        for (DWORD i = 0; i < dwCount; ++i) {
+        return PerItemResults(dwCount, ppItemValues, ppErrors, [&](size_t i, OPCITEMSTATE& s) -> HRESULT {
             const auto it = ItemOf(phServer[i]);
-            if (it == items_.end()) {
-                errors[i] = OPC_E_INVALIDHANDLE;
-                continue;
-            }
+            if (it == items_.end()) return OPC_E_INVALIDHANDLE;
             const TestItem& data = ItemTable::Instance().At(it->table);
-            OPCITEMSTATE& s = states[i];
             s.hClient = it->hClient;
             s.ftTimeStamp = data.stamp;
             s.wQuality = OPC_QUALITY_GOOD;
             s.vDataValue = UniqueVariant::CopyOf(data.value.get()).release();
-        }
-        return HandOverResults(states, ppItemValues, errors, ppErrors);
+            return S_OK;
+        });
     });
 }
 
@@ -164,12 +154,10 @@ STDMETHODIMP WireGroup::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItem
     ClearOutputs(ppErrors);
     if (!ppErrors || dwCount == 0 || !phServer || !pItemValues) return E_INVALIDARG;
     return ComBoundary([&] {
-        TaskMemArray<HRESULT> errors(dwCount);
-        for (DWORD i = 0; i < dwCount; ++i) {
+        return PerItemErrors(dwCount, ppErrors, [&](size_t i) {
             const auto it = ItemOf(phServer[i]);
-            errors[i] = it == items_.end() ? OPC_E_INVALIDHANDLE : ItemTable::Instance().Write(it->table, pItemValues[i]);
-        }
-        return HandOverErrors(errors, ppErrors);
+            return it == items_.end() ? OPC_E_INVALIDHANDLE : ItemTable::Instance().Write(it->table, pItemValues[i]);
+        });
     });
 }
 

@@ -2,11 +2,9 @@
 // state and, while it is active and a sink is advised, calls the sink's
 // IOPCDataCallback::OnDataChange with every item at each update period.
 #pragma once
-#include "ComObject.h"
 #include "opcda.h"
-#include "server/SinkPoint.h"
+#include "server/SinkPointObject.h"
 #include "server/ThreadTimer.h"
-#include <ocidl.h>
 #include <string>
 #include <vector>
 
@@ -25,7 +23,7 @@ struct GroupItem {
 // A task-allocated copy of bytes for a blob out-parameter (none when empty).
 void CopyBlob(const std::vector<BYTE>& bytes, BYTE** blob, DWORD* size);
 
-class WireGroup final : public TComObject<IOPCItemMgt, IOPCSyncIO, IOPCGroupStateMgt, IConnectionPointContainer> {
+class WireGroup final : public SinkPointObject<IOPCDataCallback, IOPCItemMgt, IOPCSyncIO, IOPCGroupStateMgt> {
 public:
     WireGroup(std::wstring name, bool active, DWORD updateRate, OPCHANDLE hClientGroup, OPCHANDLE hServerGroup,
               LONG timeBias, FLOAT deadband, DWORD lcid);
@@ -55,15 +53,8 @@ public:
     STDMETHODIMP SetName(LPCWSTR szName) noexcept override;
     STDMETHODIMP CloneGroup(LPCWSTR, REFIID, LPUNKNOWN* ppUnk) noexcept override;
 
-    // IConnectionPointContainer
-    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept override {
-        return dataPoint_.Enumerate(ppEnum);
-    }
-    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept override {
-        return dataPoint_.Find(riid, ppCP);
-    }
-
 private:
+    void SinkChanged() override { UpdateTimer(); }
     void UpdateTimer();
     void SendDataChange();
     std::vector<GroupItem>::iterator ItemOf(OPCHANDLE hServer);
@@ -79,7 +70,6 @@ private:
     std::vector<GroupItem> items_;
     OPCHANDLE nextItemHandle_ = 100;
     ThreadTimer timer_{[this] { SendDataChange(); }};
-    SinkPoint<IOPCDataCallback> dataPoint_{*this, [this] { UpdateTimer(); }};
     bool sending_ = false;
 };
 

@@ -2,16 +2,14 @@
 // over the item table, item properties, and a shutdown request to every
 // client that advises an IOPCShutdown sink.
 #pragma once
-#include "ComObject.h"
 #include "opcda.h"
-#include "server/SinkPoint.h"
+#include "server/SinkPointObject.h"
 #include "server/ThreadTimer.h"
-#include <ocidl.h>
 
 namespace wire {
 
-class WireServer final : public TComObject<IOPCServer, IOPCBrowseServerAddressSpace, IOPCCommon,
-                                           IOPCItemProperties, IConnectionPointContainer> {
+class WireServer final : public SinkPointObject<IOPCShutdown, IOPCServer, IOPCBrowseServerAddressSpace, IOPCCommon,
+                                                IOPCItemProperties> {
 public:
     WireServer();
 
@@ -49,26 +47,18 @@ public:
     STDMETHODIMP LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, LPWSTR** ppszNewItemIDs,
                                HRESULT** ppErrors) noexcept override;
 
-    // IConnectionPointContainer
-    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept override {
-        return shutdownPoint_.Enumerate(ppEnum);
-    }
-    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept override {
-        return shutdownPoint_.Find(riid, ppCP);
-    }
-
 private:
+    // An advised sink is asked to shut down once Advise has returned.
+    void SinkChanged() override {
+        if (sink()) shutdownTimer_.Start(0);
+        else shutdownTimer_.Stop();
+    }
     void RequestShutdown();
 
     FILETIME startTime_{};
     LCID locale_ = 0x0409;
     DWORD groupCount_ = 0;
     ThreadTimer shutdownTimer_{[this] { RequestShutdown(); }};
-    // An advised sink is asked to shut down once Advise has returned.
-    SinkPoint<IOPCShutdown> shutdownPoint_{*this, [this] {
-        if (shutdownPoint_.sink()) shutdownTimer_.Start(0);
-        else shutdownTimer_.Stop();
-    }};
 };
 
 }  // namespace wire

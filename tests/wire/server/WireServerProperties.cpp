@@ -2,8 +2,8 @@
 #include "ComBoundary.h"
 #include "TestValues.h"
 #include "opcerror.h"
-#include "server/BatchResult.h"
 #include "server/ItemTable.h"
+#include "server/PerItemResults.h"
 #include "server/WireServer.h"
 
 namespace wire {
@@ -33,6 +33,20 @@ UniqueVariant PropertyValue(const TestItem& item, DWORD id) {
     }
 }
 
+// A call on a list of properties of one item: fill(item, id, result) fills
+// the result for property id and returns its error.
+template <class T, class Fill>
+HRESULT PerProperty(LPCWSTR itemId, DWORD count, const DWORD* ids, T** ppResults, HRESULT** ppErrors, Fill fill) {
+    ClearOutputs(ppResults, ppErrors);
+    if (!ppResults || !ppErrors || count == 0 || !ids) return E_INVALIDARG;
+    const int index = ItemTable::Instance().Find(itemId);
+    if (index < 0) return OPC_E_UNKNOWNITEMID;
+    const TestItem& item = ItemTable::Instance().At(index);
+    return ComBoundary([&] {
+        return PerItemResults(count, ppResults, ppErrors, [&](size_t i, T& result) { return fill(item, ids[i], result); });
+    });
+}
+
 }  // namespace
 
 STDMETHODIMP WireServer::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD** ppPropertyIDs,
@@ -60,40 +74,24 @@ STDMETHODIMP WireServer::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCou
 
 STDMETHODIMP WireServer::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, VARIANT** ppvData,
                                            HRESULT** ppErrors) noexcept {
-    ClearOutputs(ppvData, ppErrors);
-    if (!ppvData || !ppErrors || dwCount == 0 || !pdwPropertyIDs) return E_INVALIDARG;
-    const int index = ItemTable::Instance().Find(szItemID);
-    if (index < 0) return OPC_E_UNKNOWNITEMID;
-    return ComBoundary([&] {
-        TaskMemArray<VARIANT> values(dwCount);  // zero-filled: VT_EMPTY
-        TaskMemArray<HRESULT> errors(dwCount);
-        for (DWORD i = 0; i < dwCount; ++i) {
-            UniqueVariant value = PropertyValue(ItemTable::Instance().At(index), pdwPropertyIDs[i]);
-            if (value.vt() == VT_EMPTY) errors[i] = OPC_E_INVALID_PID;
-            else values[i] = value.release();
-        }
-        return HandOverResults(values, ppvData, errors, ppErrors);
-    });
+    return PerProperty(szItemID, dwCount, pdwPropertyIDs, ppvData, ppErrors,
+                       [](const TestItem& item, DWORD id, VARIANT& data) -> HRESULT {
+                           UniqueVariant value = PropertyValue(item, id);
+                           if (value.vt() == VT_EMPTY) return OPC_E_INVALID_PID;
+                           data = value.release();
+                           return S_OK;
+                       });
 }
 
 STDMETHODIMP WireServer::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, LPWSTR** ppszNewItemIDs,
                                        HRESULT** ppErrors) noexcept {
-    ClearOutputs(ppszNewItemIDs, ppErrors);
-    if (!ppszNewItemIDs || !ppErrors || dwCount == 0 || !pdwPropertyIDs) return E_INVALIDARG;
-    const int index = ItemTable::Instance().Find(szItemID);
-    if (index < 0) return OPC_E_UNKNOWNITEMID;
-    return ComBoundary([&] {
-        TaskMemArray<LPWSTR> ids(dwCount);
-        TaskMemArray<HRESULT> errors(dwCount);
-        // Only the description has an item of its own here; the others stay NULL.
-        for (DWORD i = 0; i < dwCount; ++i) {
-            if (pdwPropertyIDs[i] == OPC_PROPERTY_DESCRIPTION)
-                ids[i] = TaskWideString(ItemTable::Instance().At(index).id + L".Description").release();
-            else
-                errors[i] = OPC_E_INVALID_PID;
-        }
-        return HandOverResults(ids, ppszNewItemIDs, errors, ppErrors);
-    });
+    // Only the description has an item of its own here; the others stay NULL.
+    return PerProperty(szItemID, dwCount, pdwPropertyIDs, ppszNewItemIDs, ppErrors,
+                       [](const TestItem& item, DWORD id, LPWSTR& newId) -> HRESULT {
+                           if (id != OPC_PROPERTY_DESCRIPTION) return OPC_E_INVALID_PID;
+                           newId = TaskWideString(item.id + L".Description").release();
+                           return S_OK;
+                       });
 }
 
 }  // namespace wire
