@@ -1,5 +1,5 @@
 // What the OPC structures of task-allocated arrays own beyond their own
-// bytes, for TaskMemArray on the server side and TaskArray on the client side.
+// bytes, for the TaskMemArray owners of the server and of the client.
 #pragma once
 #include "ComOwners.h"
 #include "opcda.h"

@@ -59,8 +59,8 @@ TEST_F(WireTest, DataChangesArriveInTheClientSinkWhileItPumpsMessages) {
     // A value written by this client comes back through the callback.
     UniqueVariant text = MakeBstr(L"changed");
     OPCHANDLE target = handles[1];
-    TaskArray<HRESULT> errors;
-    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(1, &target, &text.get(), errors.out(1)));
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(1, &target, &text.get(), errors.put(1)));
     ASSERT_TRUE(PumpUntil([&] { return TextOf(sink->changes().back().items[1].value.get()) == L"changed"; }, 10000));
 
     EXPECT_EQ(S_OK, point->Unadvise(cookie));

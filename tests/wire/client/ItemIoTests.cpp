@@ -30,9 +30,9 @@ TEST_F(WireTest, AddItemsReturnsResultsErrorsAndBlobsForEachDefinition) {
     defs[2].hClient = 13;
     defs[2].vtRequestedDataType = VT_ARRAY | VT_BSTR;
 
-    TaskArray<OPCITEMRESULT> results;
-    TaskArray<HRESULT> errors;
-    ASSERT_EQ(S_FALSE, items->AddItems(3, defs, results.out(3), errors.out(3)));
+    TaskMemArray<OPCITEMRESULT> results;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(S_FALSE, items->AddItems(3, defs, results.put(3), errors.put(3)));
     ASSERT_NE(nullptr, results.get());
     ASSERT_NE(nullptr, errors.get());
 
@@ -60,9 +60,9 @@ TEST_F(WireTest, ReadReturnsItemStatesWithValuesOfEveryShape) {
     std::vector<OPCHANDLE> request(handles);
     request.push_back(0xDEAD);
 
-    TaskArray<OPCITEMSTATE> states;
-    TaskArray<HRESULT> errors;
-    ASSERT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Read(OPC_DS_DEVICE, 5, request.data(), states.out(5), errors.out(5)));
+    TaskMemArray<OPCITEMSTATE> states;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Read(OPC_DS_DEVICE, 5, request.data(), states.put(5), errors.put(5)));
     ASSERT_NE(nullptr, states.get());
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
@@ -93,13 +93,13 @@ TEST_F(WireTest, WrittenVariantsComeBackUnchanged) {
     for (int i = 0; i < 4; ++i) raw[i] = values[i].get();
     std::vector<OPCHANDLE> targets(handles);
 
-    TaskArray<HRESULT> writeErrors;
-    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(4, targets.data(), raw, writeErrors.out(4)));
+    TaskMemArray<HRESULT> writeErrors;
+    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(4, targets.data(), raw, writeErrors.put(4)));
     for (int i = 0; i < 4; ++i) EXPECT_EQ(S_OK, writeErrors[i]) << i;
 
-    TaskArray<OPCITEMSTATE> states;
-    TaskArray<HRESULT> readErrors;
-    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Read(OPC_DS_CACHE, 4, targets.data(), states.out(4), readErrors.out(4)));
+    TaskMemArray<OPCITEMSTATE> states;
+    TaskMemArray<HRESULT> readErrors;
+    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Read(OPC_DS_CACHE, 4, targets.data(), states.put(4), readErrors.put(4)));
     EXPECT_EQ(VT_I4, states[0].vDataValue.vt);  // converted to the canonical type
     EXPECT_EQ(17, states[0].vDataValue.lVal);
     EXPECT_EQ(L"zw\u00F6lf\u20AC", TextOf(states[1].vDataValue));
@@ -110,8 +110,8 @@ TEST_F(WireTest, WrittenVariantsComeBackUnchanged) {
     EXPECT_FALSE(IsInitialStamp(states[1].ftTimeStamp, 1));
 
     UniqueVariant notANumber = MakeBstr(L"abc");
-    TaskArray<HRESULT> badErrors;
-    EXPECT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Write(1, targets.data(), &notANumber.get(), badErrors.out(1)));
+    TaskMemArray<HRESULT> badErrors;
+    EXPECT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Write(1, targets.data(), &notANumber.get(), badErrors.put(1)));
     EXPECT_EQ(OPC_E_BADTYPE, badErrors[0]);
 }
 
@@ -176,9 +176,9 @@ TEST_F(WireTest, ItemAttributesEnumeratorReturnsCalleeAllocatedStructures) {
     auto attributes = As<IEnumOPCItemAttributes>(unknown);
 
     ULONG fetched = 0;
-    TaskArray<OPCITEMATTRIBUTES> first;
-    ASSERT_EQ(S_OK, attributes->Next(3, first.out(0), &fetched));
-    first.set_count(fetched);
+    TaskMemArray<OPCITEMATTRIBUTES> first;
+    ASSERT_EQ(S_OK, attributes->Next(3, first.put(0), &fetched));
+    first.set_size(fetched);
     ASSERT_EQ(3u, first.size());
     EXPECT_STREQ(kItemCounter, first[0].szItemID);
     EXPECT_STREQ(L"", first[0].szAccessPath);
@@ -189,16 +189,16 @@ TEST_F(WireTest, ItemAttributesEnumeratorReturnsCalleeAllocatedStructures) {
     EXPECT_EQ((std::vector<double>{-10.0, 10.0}), DoublesOf(first[2].vEUInfo));
     EXPECT_EQ(VT_ARRAY | VT_R8, first[2].vtCanonicalDataType);
 
-    TaskArray<OPCITEMATTRIBUTES> rest;
-    ASSERT_EQ(S_FALSE, attributes->Next(5, rest.out(0), &fetched));
-    rest.set_count(fetched);
+    TaskMemArray<OPCITEMATTRIBUTES> rest;
+    ASSERT_EQ(S_FALSE, attributes->Next(5, rest.put(0), &fetched));
+    rest.set_size(fetched);
     ASSERT_EQ(1u, rest.size());
     EXPECT_STREQ(kItemNames, rest[0].szItemID);
     EXPECT_EQ(OPC_ENUMERATED, rest[0].dwEUType);
     EXPECT_EQ((std::vector<std::wstring>{L"off", L"on"}), StringsOf(rest[0].vEUInfo));
 
-    TaskArray<OPCITEMATTRIBUTES> empty;
-    EXPECT_EQ(S_FALSE, attributes->Next(1, empty.out(0), &fetched));
+    TaskMemArray<OPCITEMATTRIBUTES> empty;
+    EXPECT_EQ(S_FALSE, attributes->Next(1, empty.put(0), &fetched));
     EXPECT_EQ(0u, fetched);
     EXPECT_EQ(nullptr, empty.get());
 }

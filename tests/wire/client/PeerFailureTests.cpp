@@ -7,7 +7,7 @@
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"
 #include "client/SinkClient.h"
-#include "client/TaskArray.h"
+#include "OpcElementCleanup.h"
 #include "client/WireEnvironment.h"
 #include <gtest/gtest.h>
 
@@ -58,9 +58,9 @@ TEST_F(PeerFailureTest, ServerOutlivesAKilledClientAndClientOutlivesADeadServer)
     EXPECT_TRUE(FAILED(died)) << std::hex << died;
     EXPECT_EQ(nullptr, text);
 
-    TaskArray<OPCITEMSTATE> states;
-    TaskArray<HRESULT> errors;
-    const HRESULT gone = io->Read(OPC_DS_CACHE, 1, handles.data(), states.out(1), errors.out(1));
+    TaskMemArray<OPCITEMSTATE> states;
+    TaskMemArray<HRESULT> errors;
+    const HRESULT gone = io->Read(OPC_DS_CACHE, 1, handles.data(), states.put(1), errors.put(1));
     EXPECT_TRUE(FAILED(gone)) << std::hex << gone;
     EXPECT_EQ(nullptr, states.get());
     EXPECT_EQ(nullptr, errors.get());

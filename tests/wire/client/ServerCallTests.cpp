@@ -48,9 +48,9 @@ TEST_F(WireTest, CommonInterfaceCarriesLocalesAndACountedArray) {
     ASSERT_HRESULT_SUCCEEDED(server()->QueryInterface(IID_PPV_ARGS(&common)));
 
     DWORD count = 0;
-    TaskArray<LCID> locales;
-    ASSERT_EQ(S_OK, common->QueryAvailableLocaleIDs(&count, locales.out(0)));
-    locales.set_count(count);
+    TaskMemArray<LCID> locales;
+    ASSERT_EQ(S_OK, common->QueryAvailableLocaleIDs(&count, locales.put(0)));
+    locales.set_size(count);
     ASSERT_EQ(3u, locales.size());
     EXPECT_EQ(0x0409u, locales[0]);
     EXPECT_EQ(0x0407u, locales[1]);

@@ -7,7 +7,7 @@
 #include "TestValues.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"
-#include "client/TaskArray.h"
+#include "OpcElementCleanup.h"
 #include "opcda.h"
 #include <gtest/gtest.h>
 #include <memory>

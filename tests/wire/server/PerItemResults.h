@@ -3,7 +3,7 @@
 // the call returns S_FALSE when any item failed. What item raises ends the
 // call with nothing handed over (run them inside ComBoundary).
 #pragma once
-#include "ComOwners.h"
+#include "OpcElementCleanup.h"  // the arrays hold OPC structures
 #include <algorithm>
 
 namespace wire {
