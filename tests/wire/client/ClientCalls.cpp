@@ -1,6 +1,6 @@
 #include "client/ClientCalls.h"
-#include "WireProtocol.h"
 #include "OpcElementCleanup.h"
+#include "WireProtocol.h"
 
 namespace wire {
 

@@ -3,11 +3,11 @@
 // ends in the middle of a call. Both go through the project's proxies.
 #include "ComObject.h"
 #include "MessagePump.h"
+#include "OpcElementCleanup.h"
 #include "WireProtocol.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"
 #include "client/SinkClient.h"
-#include "OpcElementCleanup.h"
 #include "client/WireEnvironment.h"
 #include <gtest/gtest.h>
 

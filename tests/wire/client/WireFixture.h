@@ -4,10 +4,10 @@
 #pragma once
 #include "ComObject.h"
 #include "MessagePump.h"
+#include "OpcElementCleanup.h"
 #include "TestValues.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"
-#include "OpcElementCleanup.h"
 #include "opcda.h"
 #include <gtest/gtest.h>
 #include <memory>
