@@ -154,6 +154,16 @@ public:
         count_ = 0;
         return std::exchange(data_, nullptr);
     }
+    // Frees the current array and returns the slot for an out parameter that
+    // receives a callee's array of count elements. A callee that reports the
+    // count itself: set_size() once it has.
+    T** put(size_t count = 0) noexcept
+    {
+        reset();
+        count_ = count;
+        return &data_;
+    }
+    void set_size(size_t count) noexcept { count_ = count; }
     void reset() noexcept
     {
         if (data_ == nullptr) return;

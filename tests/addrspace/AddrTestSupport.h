@@ -10,18 +10,7 @@
 
 #include "AddressSpace.h"
 #include "OpcError.h"
-
-// The HRESULT an EOpcError carried out of f, or S_OK when f returned.
-template <class F>
-HRESULT CodeOf(F&& f)
-{
-    try {
-        f();
-    } catch (const EOpcError& e) {
-        return e.Code();
-    }
-    return S_OK;
-}
+#include "RaisedCode.h"
 
 // The message of the E that f raised, or a marker when it raised nothing.
 template <class E, class F>

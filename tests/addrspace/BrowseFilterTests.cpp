@@ -10,7 +10,7 @@ bool Match(const wchar_t* mask, const wchar_t* name) { return TBrowseMask(mask).
 
 HRESULT MaskCode(const std::wstring& mask)
 {
-    return CodeOf([&] { TBrowseMask m(mask); });
+    return RaisedCode([&] { TBrowseMask m(mask); });
 }
 
 std::wstring Repeat(const std::wstring& piece, int count)
@@ -111,6 +111,6 @@ TEST(DefaultBrowseFilterMatch, MaskThenRightsThenType)
     EXPECT_FALSE(DefaultBrowseFilterMatch(L"", 0, VT_R4, L"x", 3, VT_R8));
 
     // A bad mask raises even when rights or type would reject the item.
-    EXPECT_EQ(CodeOf([] { DefaultBrowseFilterMatch(L"[", W, VT_R8, L"x", 0, VT_BSTR); }),
+    EXPECT_EQ(RaisedCode([] { DefaultBrowseFilterMatch(L"[", W, VT_R8, L"x", 0, VT_BSTR); }),
               OPC_E_INVALIDFILTER);
 }

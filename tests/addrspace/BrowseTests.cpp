@@ -79,7 +79,7 @@ protected:
     }
     HRESULT Change(DWORD direction, const wchar_t* path)
     {
-        return CodeOf([&] { ChangeBrowsePosition(server.Space(), position, direction, path); });
+        return RaisedCode([&] { ChangeBrowsePosition(server.Space(), position, direction, path); });
     }
     std::wstring Where() const { return position ? FullPath(*position) : L"<none>"; }
 };
@@ -120,9 +120,9 @@ TEST_F(FlatBrowse, MasksSelectByName)
     EXPECT_TRUE(Browse(BrowseFlat, L"Nothing*").empty());
 
     for (const wchar_t* bad : {L"[", L"[]", L"[-a]", L"Float.[A"})
-        EXPECT_EQ(CodeOf([&] { Browse(BrowseFlat, bad); }), OPC_E_INVALIDFILTER);
+        EXPECT_EQ(RaisedCode([&] { Browse(BrowseFlat, bad); }), OPC_E_INVALIDFILTER);
     std::wstring tooMany(MaxMaskWildcards + 1, L'?');
-    EXPECT_EQ(CodeOf([&] { Browse(BrowseLeaf, tooMany.c_str()); }), OPC_E_INVALIDFILTER);
+    EXPECT_EQ(RaisedCode([&] { Browse(BrowseLeaf, tooMany.c_str()); }), OPC_E_INVALIDFILTER);
 }
 
 TEST_F(FlatBrowse, TypeAndRightsFilters)
@@ -147,9 +147,9 @@ TEST_F(FlatBrowse, TypeAndRightsFilters)
 TEST_F(FlatBrowse, OutOfRangeArgumentsAreInvalid)
 {
     for (DWORD type : {0u, 4u, 0xFFFFFFFFu})
-        EXPECT_EQ(CodeOf([&] { Browse(type); }), E_INVALIDARG) << type;
+        EXPECT_EQ(RaisedCode([&] { Browse(type); }), E_INVALIDARG) << type;
     for (DWORD rights : {4u, 0xFFFFFFFFu})
-        EXPECT_EQ(CodeOf([&] { Browse(BrowseFlat, L"", VT_EMPTY, rights); }), E_INVALIDARG) << rights;
+        EXPECT_EQ(RaisedCode([&] { Browse(BrowseFlat, L"", VT_EMPTY, rights); }), E_INVALIDARG) << rights;
     EXPECT_EQ(server.Builds(), 0);  // checked before the tree is needed
 }
 
@@ -160,15 +160,15 @@ TEST_F(FlatBrowse, GetItemIdReturnsTheTextAsWritten)
     EXPECT_EQ(server.Builds(), 0);
     EXPECT_EQ(GetItemId(server.Space(), position, L"Float.Chamber Pressure"), L"Float.Chamber Pressure");
     EXPECT_EQ(GetItemId(server.Space(), position, L"float.CHAMBER pressure"), L"float.CHAMBER pressure");
-    EXPECT_EQ(CodeOf([&] { GetItemId(server.Space(), position, L"Float.Chamber"); }), E_INVALIDARG);
-    EXPECT_EQ(CodeOf([&] { GetItemId(server.Space(), position, L"Float.Chamber Pressure "); }), E_INVALIDARG);
+    EXPECT_EQ(RaisedCode([&] { GetItemId(server.Space(), position, L"Float.Chamber"); }), E_INVALIDARG);
+    EXPECT_EQ(RaisedCode([&] { GetItemId(server.Space(), position, L"Float.Chamber Pressure "); }), E_INVALIDARG);
 }
 
 TEST_F(FlatBrowse, PositionNeverChanges)
 {
     for (DWORD direction : {DWORD(BrowseUp), DWORD(BrowseDown), DWORD(BrowseTo), DWORD(0), DWORD(7)}) {
         for (const wchar_t* path : {static_cast<const wchar_t*>(nullptr), L"", L"Float.Thickness"}) {
-            EXPECT_EQ(CodeOf([&] { ChangeBrowsePosition(server.Space(), position, direction, path); }), E_FAIL);
+            EXPECT_EQ(RaisedCode([&] { ChangeBrowsePosition(server.Space(), position, direction, path); }), E_FAIL);
         }
     }
     EXPECT_EQ(position, nullptr);
@@ -230,7 +230,7 @@ TEST_F(HierarchicalBrowse, BranchLeafAndFlatListings)
     EXPECT_EQ(Browse(BrowseLeaf), (Names{L"Alarm", L"Mode"}));
     EXPECT_EQ(Browse(BrowseLeaf, L"", VT_EMPTY, TNamespaceItem::Writeable), (Names{L"Mode"}));
     EXPECT_EQ(Browse(BrowseFlat, L"*.L*"), (Names{L"Plant.Line1.Speed", L"Plant.Line1.Temp", L"Plant.Line2.Speed"}));
-    EXPECT_EQ(CodeOf([&] { Browse(BrowseBranch, L"[]"); }), OPC_E_INVALIDFILTER);
+    EXPECT_EQ(RaisedCode([&] { Browse(BrowseBranch, L"[]"); }), OPC_E_INVALIDFILTER);
 }
 
 TEST_F(HierarchicalBrowse, CustomMatcherReplacesTheDefault)
@@ -256,6 +256,6 @@ TEST_F(HierarchicalBrowse, GetItemIdQualifiesFromThePositionOrTheRoot)
     EXPECT_EQ(itemId(L""), L"");
     EXPECT_EQ(itemId(nullptr), std::nullopt);
     for (const wchar_t* bad : {L"Speed", L"A.B.", L"Plant.Line1.Speed.X", L"B.C"})
-        EXPECT_EQ(CodeOf([&] { itemId(bad); }), E_INVALIDARG);
+        EXPECT_EQ(RaisedCode([&] { itemId(bad); }), E_INVALIDARG);
     EXPECT_EQ(Where(), L"A.B");
 }

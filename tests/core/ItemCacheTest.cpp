@@ -5,21 +5,12 @@
 #include "FakeItemServer.h"
 #include "FakeRecords.h"
 #include "ItemCache.h"
+#include "RaisedCode.h"
 #include "TestValues.h"
 
 namespace {
 
 const std::wstring Pressure = L"Float.Chamber Pressure";
-
-HRESULT RaisedCode(auto&& action)
-{
-    try {
-        action();
-    } catch (const EOpcError& e) {
-        return e.Code();
-    }
-    return S_OK;
-}
 
 class ItemCacheTest : public ::testing::Test {
 protected:

@@ -8,19 +8,10 @@
 #include "OpcError.h"
 #include "OpcTime.h"
 #include "OpcTypes.h"
+#include "RaisedCode.h"
 #include "TaskMemory.h"
 
 namespace {
-
-HRESULT RaisedCode(auto&& action)
-{
-    try {
-        action();
-    } catch (const EOpcError& e) {
-        return e.Code();
-    }
-    return S_OK;
-}
 
 TEST(RequestedType, AcceptsExactlyTheListedTypesAlsoAsArrays)
 {

@@ -11,6 +11,7 @@
 #include "NumberPicture.h"
 #include "OpcError.h"
 #include "ComOwners.h"
+#include "RaisedCode.h"
 #include "ZevValueAccess.h"
 
 // Test values: a string, an integer, a double, a null.
@@ -64,15 +65,4 @@ inline std::wstring Local(std::wstring_view pointText)
     for (wchar_t c : pointText)
         if (c == L'.') out += separator; else out += c;
     return out;
-}
-
-template <class Action>
-HRESULT OpcErrorOf(Action&& action)
-{
-    try {
-        action();
-    } catch (const EOpcError& e) {
-        return e.Code();
-    }
-    return S_OK;
 }

@@ -49,7 +49,7 @@ TEST_F(ZEV30Test, EveryItemResolvesReadableWritableAsAString)
     }
     EXPECT_EQ(LookupItemRef(L"STRING.XTAL-1 RAWFREQ")->Handle(), 8);
     for (const wchar_t* id : {L"Flag.REM-CL-RESUME", L"", L"Float.OM Signal ", L"Float.OM\u00a0Signal"})
-        EXPECT_EQ(OpcErrorOf([&] { LookupItemRef(id); }), OPC_E_INVALIDITEMID) << id;
+        EXPECT_EQ(RaisedCode([&] { LookupItemRef(id); }), OPC_E_INVALIDITEMID) << id;
 }
 
 TEST_F(ZEV30Test, ResolveSetsRightsAndLeavesThePath)
@@ -82,7 +82,7 @@ TEST_F(ZEV30Test, CoreConvertsWrittenNumbersToTextBeforeTheItemFormatsThem)
     WriteThroughCore(L"Float.OM Signal", Value(7).get());
     EXPECT_EQ(ReadThroughCore(L"Float.OM Signal"), Local(L"7.00"));
 
-    EXPECT_EQ(OpcErrorOf([&] { WriteThroughCore(L"Float.OM Signal", Value(std::wstring_view(L"abc")).get()); }),
+    EXPECT_EQ(RaisedCode([&] { WriteThroughCore(L"Float.OM Signal", Value(std::wstring_view(L"abc")).get()); }),
               OPC_E_BADTYPE);
     EXPECT_EQ(ReadThroughCore(L"Float.OM Signal"), Local(L"7.00"));
 
@@ -91,8 +91,8 @@ TEST_F(ZEV30Test, CoreConvertsWrittenNumbersToTextBeforeTheItemFormatsThem)
     zev->ReadItemValue(118, quality, value.get());
     EXPECT_EQ(quality, 0x40);
     EXPECT_EQ(TextOf(value.get()), L"Edit1");
-    EXPECT_EQ(OpcErrorOf([&] { zev->ReadItemValue(133, quality, *value.put()); }), OPC_E_INVALIDHANDLE);
-    EXPECT_EQ(OpcErrorOf([&] { zev->WriteItemValue(0, Value(1).get()); }), OPC_E_INVALIDHANDLE);
+    EXPECT_EQ(RaisedCode([&] { zev->ReadItemValue(133, quality, *value.put()); }), OPC_E_INVALIDHANDLE);
+    EXPECT_EQ(RaisedCode([&] { zev->WriteItemValue(0, Value(1).get()); }), OPC_E_INVALIDHANDLE);
 }
 
 TEST_F(ZEV30Test, AttachedTableTakesTheValuesUntilDetached)

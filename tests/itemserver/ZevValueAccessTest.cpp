@@ -136,9 +136,9 @@ TEST(ZevValueAccess, HandlesOutsideTheCatalogueAreInvalid)
     TItemValueTable table;
     for (int handle : {0, 133, -1}) {
         UniqueVariant out = Value(std::wstring_view(L"untouched"));
-        EXPECT_EQ(OpcErrorOf([&] { ReadZevItemValue(table, handle, &out.get()); }), OPC_E_INVALIDHANDLE);
+        EXPECT_EQ(RaisedCode([&] { ReadZevItemValue(table, handle, &out.get()); }), OPC_E_INVALIDHANDLE);
         EXPECT_EQ(TextOf(out.get()), L"untouched");
-        EXPECT_EQ(OpcErrorOf([&] { WriteZevItemValue(table, handle, Value(std::wstring_view(L"x")).get()); }),
+        EXPECT_EQ(RaisedCode([&] { WriteZevItemValue(table, handle, Value(std::wstring_view(L"x")).get()); }),
                   OPC_E_INVALIDHANDLE);
     }
     for (int row = 0; row < TItemValueTable::RowCount; ++row) EXPECT_EQ(table.Value(row), "");

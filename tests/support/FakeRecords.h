@@ -1,11 +1,14 @@
-// Client, group and group-item records for tests.
+// Client, group and group-item records for tests, as the core hands them to
+// the item server's hooks.
 #pragma once
 #include <atomic>
+#include <string>
 #include <vector>
 
 #include "ClientInfo.h"
 #include "GroupInfo.h"
 #include "GroupItemInfo.h"
+#include "ItemCache.h"
 #include "ServerItem.h"
 
 class TFakeClient : public TClientInfo {
@@ -17,11 +20,21 @@ public:
 
 class TFakeGroup : public TGroupInfo {
 public:
+    TFakeGroup() = default;
+    TFakeGroup(TClientInfo& client, std::wstring name)
+    {
+        Server = &client;
+        Name = std::move(name);
+    }
+
     std::vector<TGroupItemInfo*> items;
+    bool dataCallback = false;
+    bool adviseSinks[3]{};
+
     size_t ItemCount() const override { return items.size(); }
     TGroupItemInfo* ItemAt(size_t i) const override { return i < items.size() ? items[i] : nullptr; }
-    bool HasDataCallback() const override { return false; }
-    bool HasAdviseSink(int) const override { return false; }
+    bool HasDataCallback() const override { return dataCallback; }
+    bool HasAdviseSink(int i) const override { return i >= 0 && i < 3 && adviseSinks[i]; }
 };
 
 class TFakeGroupItem : public TGroupItemInfo {
@@ -46,4 +59,16 @@ public:
 
 private:
     TGroupInfo* group_;
+};
+
+// A group item of group that holds the shared server item of itemId for its
+// whole life, as the core's group items do.
+class TAttachedGroupItem : public TFakeGroupItem {
+public:
+    TAttachedGroupItem(TFakeGroup& group, const std::wstring& itemId) : TFakeGroupItem(&group)
+    {
+        serverItem = AcquireServerItem(*this, itemId);
+        group.items.push_back(this);
+    }
+    ~TAttachedGroupItem() override { ReleaseServerItem(*serverItem, *this); }
 };

@@ -1,4 +1,5 @@
-// Message pumping for tests that drive the ServerWindow.
+// Message pumping for tests that wait for window messages or for COM calls
+// into a single-threaded apartment.
 #pragma once
 #include <windows.h>
 #include <functional>

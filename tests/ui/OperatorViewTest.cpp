@@ -4,10 +4,31 @@
 // its cap.
 #include "ConnectionView.h"
 #include "FakeRecords.h"
+#include "ItemServer.h"
 #include "LocaleText.h"
+#include "OpcError.h"
+#include "TextUtil.h"
 #include "UiTestUtil.h"
 
 namespace {
+
+// An item server that knows the two item IDs of the tests.
+class TTwoItemServer : public TOpcItemServer {
+public:
+    LONG ResolveItem(const std::wstring& itemId, std::wstring&, TAccessRights& rights) override
+    {
+        rights = TAccessRights::FromOpc(AccessReadable | AccessWriteable);
+        if (SameTextI(itemId, L"Float.Chamber Pressure")) return 15;
+        if (SameTextI(itemId, L"Output.OUT 3")) return 101;
+        RaiseOpcError(OPC_E_INVALIDITEMID);
+    }
+    void ReadItemValue(LONG, WORD&, VARIANT& value) override
+    {
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(L"");
+    }
+    void WriteItemValue(LONG, const VARIANT&) override {}
+};
 
 class TOperatorView : public TFormTest {
 protected:
@@ -46,8 +67,8 @@ protected:
     TTwoItemServer server;
     TFakeClient client;
     TFakeGroup group{client, L"G1"};
-    TFakeGroupItem pressure{server, group, L"float.chamber pressure"};
-    TFakeGroupItem out3{server, group, L"Output.OUT 3"};
+    TAttachedGroupItem pressure{group, L"float.chamber pressure"};
+    TAttachedGroupItem out3{group, L"Output.OUT 3"};
 };
 
 }  // namespace

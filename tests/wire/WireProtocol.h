@@ -24,6 +24,11 @@ inline constexpr wchar_t kItemText[] = L"Wire.Text";        // VT_BSTR
 inline constexpr wchar_t kItemVector[] = L"Wire.Vector";    // VT_ARRAY | VT_R8
 inline constexpr wchar_t kItemNames[] = L"Wire.Names";      // VT_ARRAY | VT_BSTR
 
+// The items' first time stamps: 2020-01-01 00:00 UTC, then one second apart
+// in table order.
+inline constexpr ULONGLONG kFirstItemStamp = 0x01D5C03669F8C000ULL;
+inline constexpr ULONGLONG kItemStampStep = 10000000ULL;
+
 // Group update rates below this are revised up to it.
 inline constexpr DWORD kMinUpdateRate = 50;
 

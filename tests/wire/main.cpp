@@ -1,6 +1,5 @@
 // The wire test executable plays three roles: the GoogleTest client (no
 // arguments), the test server that COM starts, and a second client process.
-#include "ComOwners.h"
 #include "WireProtocol.h"
 #include "client/SinkClient.h"
 #include "client/WireEnvironment.h"

@@ -9,12 +9,12 @@
 namespace wire {
 namespace {
 
-class NotASink final : public ComObject<IDispatch> {
+class NotASink final : public TComObject<IDispatch> {
 public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    STDMETHODIMP GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) noexcept override {
         return E_NOTIMPL;
     }
 };
@@ -49,20 +49,19 @@ TEST_F(WireTest, DataChangesArriveInTheClientSinkWhileItPumpsMessages) {
         EXPECT_EQ(OPC_QUALITY_GOOD, first.items[i].quality);
         EXPECT_EQ(S_OK, first.items[i].error);
     }
-    EXPECT_EQ(42, first.items[0].value->lVal);
-    EXPECT_EQ(L"Gr\u00FC\u00DFe, \u03A9 \u2126", TextOf(*first.items[1].value));
-    EXPECT_EQ((std::vector<double>{1.5, -2.25, 1e300}), DoublesOf(*first.items[2].value));
-    EXPECT_EQ((std::vector<std::wstring>{L"alpha", L"", L"gamma"}), StringsOf(*first.items[3].value));
+    EXPECT_EQ(42, first.items[0].value.get().lVal);
+    EXPECT_EQ(L"Gr\u00FC\u00DFe, \u03A9 \u2126", TextOf(first.items[1].value.get()));
+    EXPECT_EQ((std::vector<double>{1.5, -2.25, 1e300}), DoublesOf(first.items[2].value.get()));
+    EXPECT_EQ((std::vector<std::wstring>{L"alpha", L"", L"gamma"}), StringsOf(first.items[3].value.get()));
     EXPECT_EQ(0x01D5C036u, first.items[0].stamp.dwHighDateTime);
     EXPECT_EQ(0x69F8C000u + 10000000u, first.items[1].stamp.dwLowDateTime);
 
     // A value written by this client comes back through the callback.
-    Variant text = MakeBstr(L"changed");
-    VARIANT raw = *text;
+    UniqueVariant text = MakeBstr(L"changed");
     OPCHANDLE target = handles[1];
-    TaskArray<HRESULT> errors;
-    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(1, &target, &raw, errors.out(1)));
-    ASSERT_TRUE(PumpUntil([&] { return TextOf(*sink->changes().back().items[1].value) == L"changed"; }, 10000));
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(1, &target, &text.get(), errors.put(1)));
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(sink->changes().back().items[1].value.get()) == L"changed"; }, 10000));
 
     EXPECT_EQ(S_OK, point->Unadvise(cookie));
     EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(cookie));
@@ -71,9 +70,9 @@ TEST_F(WireTest, DataChangesArriveInTheClientSinkWhileItPumpsMessages) {
     EXPECT_EQ(seen, sink->changes().size()) << "callbacks continued after Unadvise";
 }
 
-class ShutdownSink final : public ComObject<IOPCShutdown> {
+class ShutdownSink final : public TComObject<IOPCShutdown> {
 public:
-    HRESULT STDMETHODCALLTYPE ShutdownRequest(LPCWSTR szReason) override {
+    STDMETHODIMP ShutdownRequest(LPCWSTR szReason) noexcept override {
         reasons.push_back(szReason ? szReason : L"<null>");
         return S_OK;
     }
@@ -89,6 +88,16 @@ TEST_F(WireTest, ShutdownRequestReachesTheClientWithItsReason) {
         ComPtr<IConnectionPoint> none;
         return container->FindConnectionPoint(IID_IOPCDataCallback, &none);
     }());
+    // The container lists its one point through an enumerator of interfaces.
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(S_OK, container->EnumConnectionPoints(&points));
+    ComPtr<IConnectionPoint> listed;
+    ULONG fetched = 0;
+    ASSERT_EQ(S_OK, points->Next(1, &listed, &fetched));
+    EXPECT_EQ(1u, fetched);
+    IID listedIid{};
+    EXPECT_EQ(S_OK, listed->GetConnectionInterface(&listedIid));
+    EXPECT_EQ(IID_IOPCShutdown, listedIid);
 
     auto sink = MakeComObject<ShutdownSink>();
     DWORD cookie = 0;

@@ -1,6 +1,6 @@
 #include "client/ClientCalls.h"
+#include "OpcElementCleanup.h"
 #include "WireProtocol.h"
-#include "client/TaskArray.h"
 
 namespace wire {
 
@@ -25,10 +25,10 @@ std::vector<OPCHANDLE> AddTestItems(IOPCItemMgt* items) {
         defs[i].bActive = TRUE;
         defs[i].hClient = i + 1;
     }
-    TaskArray<OPCITEMRESULT> results;
-    TaskArray<HRESULT> errors;
+    TaskMemArray<OPCITEMRESULT> results;
+    TaskMemArray<HRESULT> errors;
     std::vector<OPCHANDLE> handles;
-    if (items->AddItems(4, defs, results.out(4), errors.out(4)) != S_OK) return handles;
+    if (items->AddItems(4, defs, results.put(4), errors.put(4)) != S_OK) return handles;
     for (size_t i = 0; i < results.size(); ++i) handles.push_back(results[i].hServer);
     return handles;
 }

@@ -10,7 +10,7 @@ namespace wire {
 
 struct ItemUpdate {
     OPCHANDLE hClient;
-    Variant value;
+    UniqueVariant value;
     WORD quality;
     FILETIME stamp;
     HRESULT error;
@@ -24,20 +24,19 @@ struct DataChange {
     std::vector<ItemUpdate> items;
 };
 
-class DataSink final : public ComObject<IOPCDataCallback> {
+class DataSink final : public TComObject<IOPCDataCallback> {
 public:
     const std::vector<DataChange>& changes() const { return changes_; }
 
-    HRESULT STDMETHODCALLTYPE OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality,
-                                           HRESULT hrMastererror, DWORD dwCount, OPCHANDLE* phClientItems,
-                                           VARIANT* pvValues, WORD* pwQualities, FILETIME* pftTimeStamps,
-                                           HRESULT* pErrors) override;
-    HRESULT STDMETHODCALLTYPE OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*,
-                                             WORD*, FILETIME*, HRESULT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
+    STDMETHODIMP OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality, HRESULT hrMastererror,
+                              DWORD dwCount, OPCHANDLE* phClientItems, VARIANT* pvValues, WORD* pwQualities,
+                              FILETIME* pftTimeStamps, HRESULT* pErrors) noexcept override;
+    STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
+                                HRESULT*) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) noexcept override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD, OPCHANDLE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) noexcept override { return E_NOTIMPL; }
 
 private:
     std::vector<DataChange> changes_;

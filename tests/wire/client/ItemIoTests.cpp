@@ -10,7 +10,7 @@ namespace {
 
 // Whether stamp is the server's initial time stamp of the item at index.
 bool IsInitialStamp(const FILETIME& stamp, int index) {
-    const ULONGLONG ticks = 0x01D5C03669F8C000ULL + index * 10000000ULL;
+    const ULONGLONG ticks = kFirstItemStamp + index * kItemStampStep;
     return stamp.dwLowDateTime == static_cast<DWORD>(ticks) && stamp.dwHighDateTime == static_cast<DWORD>(ticks >> 32);
 }
 
@@ -30,9 +30,9 @@ TEST_F(WireTest, AddItemsReturnsResultsErrorsAndBlobsForEachDefinition) {
     defs[2].hClient = 13;
     defs[2].vtRequestedDataType = VT_ARRAY | VT_BSTR;
 
-    TaskArray<OPCITEMRESULT> results;
-    TaskArray<HRESULT> errors;
-    ASSERT_EQ(S_FALSE, items->AddItems(3, defs, results.out(3), errors.out(3)));
+    TaskMemArray<OPCITEMRESULT> results;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(S_FALSE, items->AddItems(3, defs, results.put(3), errors.put(3)));
     ASSERT_NE(nullptr, results.get());
     ASSERT_NE(nullptr, errors.get());
 
@@ -60,9 +60,9 @@ TEST_F(WireTest, ReadReturnsItemStatesWithValuesOfEveryShape) {
     std::vector<OPCHANDLE> request(handles);
     request.push_back(0xDEAD);
 
-    TaskArray<OPCITEMSTATE> states;
-    TaskArray<HRESULT> errors;
-    ASSERT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Read(OPC_DS_DEVICE, 5, request.data(), states.out(5), errors.out(5)));
+    TaskMemArray<OPCITEMSTATE> states;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Read(OPC_DS_DEVICE, 5, request.data(), states.put(5), errors.put(5)));
     ASSERT_NE(nullptr, states.get());
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
@@ -88,18 +88,18 @@ TEST_F(WireTest, WrittenVariantsComeBackUnchanged) {
 
     std::vector<std::wstring> names{L"\u00E9t\u00E9", std::wstring(3000, L'x'), L""};
     std::vector<double> numbers{-0.0, std::nextafter(1.0, 2.0), -1e-310};
-    Variant values[] = {MakeBstr(L"17"), MakeBstr(L"zw\u00F6lf\u20AC"), MakeDoubles(numbers), MakeStrings(names)};
+    UniqueVariant values[] = {MakeBstr(L"17"), MakeBstr(L"zw\u00F6lf\u20AC"), MakeR8Array(numbers), MakeBstrArray(names)};
     VARIANT raw[4];
-    for (int i = 0; i < 4; ++i) raw[i] = *values[i];
+    for (int i = 0; i < 4; ++i) raw[i] = values[i].get();
     std::vector<OPCHANDLE> targets(handles);
 
-    TaskArray<HRESULT> writeErrors;
-    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(4, targets.data(), raw, writeErrors.out(4)));
+    TaskMemArray<HRESULT> writeErrors;
+    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(4, targets.data(), raw, writeErrors.put(4)));
     for (int i = 0; i < 4; ++i) EXPECT_EQ(S_OK, writeErrors[i]) << i;
 
-    TaskArray<OPCITEMSTATE> states;
-    TaskArray<HRESULT> readErrors;
-    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Read(OPC_DS_CACHE, 4, targets.data(), states.out(4), readErrors.out(4)));
+    TaskMemArray<OPCITEMSTATE> states;
+    TaskMemArray<HRESULT> readErrors;
+    ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Read(OPC_DS_CACHE, 4, targets.data(), states.put(4), readErrors.put(4)));
     EXPECT_EQ(VT_I4, states[0].vDataValue.vt);  // converted to the canonical type
     EXPECT_EQ(17, states[0].vDataValue.lVal);
     EXPECT_EQ(L"zw\u00F6lf\u20AC", TextOf(states[1].vDataValue));
@@ -109,10 +109,9 @@ TEST_F(WireTest, WrittenVariantsComeBackUnchanged) {
     EXPECT_EQ(names, StringsOf(states[3].vDataValue));
     EXPECT_FALSE(IsInitialStamp(states[1].ftTimeStamp, 1));
 
-    Variant notANumber = MakeBstr(L"abc");
-    VARIANT bad = *notANumber;
-    TaskArray<HRESULT> badErrors;
-    EXPECT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Write(1, targets.data(), &bad, badErrors.out(1)));
+    UniqueVariant notANumber = MakeBstr(L"abc");
+    TaskMemArray<HRESULT> badErrors;
+    EXPECT_EQ(S_FALSE, As<IOPCSyncIO>(group)->Write(1, targets.data(), &notANumber.get(), badErrors.put(1)));
     EXPECT_EQ(OPC_E_BADTYPE, badErrors[0]);
 }
 
@@ -136,7 +135,7 @@ TEST_F(WireTest, GroupStateCrossesWithItsNameAndOptionalInPointers) {
     FLOAT deadband = -1;
     OPCHANDLE client = 0, serverSide = 0;
     ASSERT_EQ(S_OK, state->GetState(&rate, &active, &name, &bias, &deadband, &lcid, &client, &serverSide));
-    TaskMem<wchar_t> owned(name);
+    TaskString owned(name);
     EXPECT_STREQ(L"Gruppe \u00C4", name);
     EXPECT_EQ(kMinUpdateRate, rate);
     EXPECT_FALSE(active);
@@ -160,7 +159,7 @@ TEST_F(WireTest, GroupStateCrossesWithItsNameAndOptionalInPointers) {
 
     LPWSTR name2 = nullptr;
     ASSERT_EQ(S_OK, state->GetState(&rate, &active, &name2, &bias, &deadband, &lcid, &client, &serverSide));
-    TaskMem<wchar_t> owned2(name2);
+    TaskString owned2(name2);
     EXPECT_STREQ(L"renamed", name2);
     EXPECT_EQ(250u, rate);
     EXPECT_TRUE(active);
@@ -177,9 +176,9 @@ TEST_F(WireTest, ItemAttributesEnumeratorReturnsCalleeAllocatedStructures) {
     auto attributes = As<IEnumOPCItemAttributes>(unknown);
 
     ULONG fetched = 0;
-    TaskArray<OPCITEMATTRIBUTES> first;
-    ASSERT_EQ(S_OK, attributes->Next(3, first.out(0), &fetched));
-    first.set_count(fetched);
+    TaskMemArray<OPCITEMATTRIBUTES> first;
+    ASSERT_EQ(S_OK, attributes->Next(3, first.put(0), &fetched));
+    first.set_size(fetched);
     ASSERT_EQ(3u, first.size());
     EXPECT_STREQ(kItemCounter, first[0].szItemID);
     EXPECT_STREQ(L"", first[0].szAccessPath);
@@ -190,16 +189,16 @@ TEST_F(WireTest, ItemAttributesEnumeratorReturnsCalleeAllocatedStructures) {
     EXPECT_EQ((std::vector<double>{-10.0, 10.0}), DoublesOf(first[2].vEUInfo));
     EXPECT_EQ(VT_ARRAY | VT_R8, first[2].vtCanonicalDataType);
 
-    TaskArray<OPCITEMATTRIBUTES> rest;
-    ASSERT_EQ(S_FALSE, attributes->Next(5, rest.out(0), &fetched));
-    rest.set_count(fetched);
+    TaskMemArray<OPCITEMATTRIBUTES> rest;
+    ASSERT_EQ(S_FALSE, attributes->Next(5, rest.put(0), &fetched));
+    rest.set_size(fetched);
     ASSERT_EQ(1u, rest.size());
     EXPECT_STREQ(kItemNames, rest[0].szItemID);
     EXPECT_EQ(OPC_ENUMERATED, rest[0].dwEUType);
     EXPECT_EQ((std::vector<std::wstring>{L"off", L"on"}), StringsOf(rest[0].vEUInfo));
 
-    TaskArray<OPCITEMATTRIBUTES> empty;
-    EXPECT_EQ(S_FALSE, attributes->Next(1, empty.out(0), &fetched));
+    TaskMemArray<OPCITEMATTRIBUTES> empty;
+    EXPECT_EQ(S_FALSE, attributes->Next(1, empty.put(0), &fetched));
     EXPECT_EQ(0u, fetched);
     EXPECT_EQ(nullptr, empty.get());
 }

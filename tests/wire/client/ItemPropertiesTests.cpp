@@ -23,14 +23,14 @@ protected:
 
 TEST_F(ItemPropertiesTest, AvailablePropertiesComeAsThreeArraysOfTheReportedLength) {
     DWORD count = 0;
-    TaskArray<DWORD> ids;
-    TaskArray<LPWSTR> descriptions;
-    TaskArray<VARTYPE> types;
-    ASSERT_EQ(S_OK, properties_->QueryAvailableProperties(const_cast<LPWSTR>(kItemNames), &count, ids.out(0),
-                                                          descriptions.out(0), types.out(0)));
-    ids.set_count(count);
-    descriptions.set_count(count);
-    types.set_count(count);
+    TaskMemArray<DWORD> ids;
+    TaskMemArray<LPWSTR> descriptions;
+    TaskMemArray<VARTYPE> types;
+    ASSERT_EQ(S_OK, properties_->QueryAvailableProperties(const_cast<LPWSTR>(kItemNames), &count, ids.put(0),
+                                                          descriptions.put(0), types.put(0)));
+    ids.set_size(count);
+    descriptions.set_size(count);
+    types.set_size(count);
     ASSERT_EQ(3u, count);
     EXPECT_EQ(static_cast<DWORD>(OPC_PROPERTY_DATATYPE), ids[0]);
     EXPECT_EQ(static_cast<DWORD>(OPC_PROPERTY_VALUE), ids[1]);
@@ -43,22 +43,22 @@ TEST_F(ItemPropertiesTest, AvailablePropertiesComeAsThreeArraysOfTheReportedLeng
     EXPECT_EQ(VT_BSTR, types[2]);
 
     DWORD none = 7;
-    TaskArray<DWORD> noIds;
-    TaskArray<LPWSTR> noDescriptions;
-    TaskArray<VARTYPE> noTypes;
+    TaskMemArray<DWORD> noIds;
+    TaskMemArray<LPWSTR> noDescriptions;
+    TaskMemArray<VARTYPE> noTypes;
     EXPECT_EQ(OPC_E_UNKNOWNITEMID, properties_->QueryAvailableProperties(const_cast<LPWSTR>(L"Wire.Missing"), &none,
-                                                                         noIds.out(0), noDescriptions.out(0),
-                                                                         noTypes.out(0)));
+                                                                         noIds.put(0), noDescriptions.put(0),
+                                                                         noTypes.put(0)));
     EXPECT_EQ(0u, none);
     EXPECT_EQ(nullptr, noDescriptions.get());
 }
 
 TEST_F(ItemPropertiesTest, PropertyValuesComeAsVariantsWithPerPropertyErrors) {
     DWORD ids[] = {OPC_PROPERTY_VALUE, 9999, OPC_PROPERTY_DESCRIPTION, OPC_PROPERTY_DATATYPE};
-    TaskArray<VARIANT> values;
-    TaskArray<HRESULT> errors;
-    ASSERT_EQ(S_FALSE, properties_->GetItemProperties(const_cast<LPWSTR>(kItemVector), 4, ids, values.out(4),
-                                                      errors.out(4)));
+    TaskMemArray<VARIANT> values;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(S_FALSE, properties_->GetItemProperties(const_cast<LPWSTR>(kItemVector), 4, ids, values.put(4),
+                                                      errors.put(4)));
     EXPECT_EQ((std::vector<double>{1.5, -2.25, 1e300}), DoublesOf(values[0]));
     EXPECT_EQ(OPC_E_INVALID_PID, errors[1]);
     EXPECT_EQ(VT_EMPTY, values[1].vt);
@@ -69,10 +69,10 @@ TEST_F(ItemPropertiesTest, PropertyValuesComeAsVariantsWithPerPropertyErrors) {
 
 TEST_F(ItemPropertiesTest, LookedUpItemIdsCrossAsStringArrayWithNullEntries) {
     DWORD ids[] = {OPC_PROPERTY_DESCRIPTION, OPC_PROPERTY_VALUE};
-    TaskArray<LPWSTR> itemIds;
-    TaskArray<HRESULT> errors;
-    ASSERT_EQ(S_FALSE, properties_->LookupItemIDs(const_cast<LPWSTR>(kItemText), 2, ids, itemIds.out(2),
-                                                  errors.out(2)));
+    TaskMemArray<LPWSTR> itemIds;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(S_FALSE, properties_->LookupItemIDs(const_cast<LPWSTR>(kItemText), 2, ids, itemIds.put(2),
+                                                  errors.put(2)));
     EXPECT_EQ(S_OK, errors[0]);
     EXPECT_STREQ(L"Wire.Text.Description", itemIds[0]);
     EXPECT_EQ(OPC_E_INVALID_PID, errors[1]);

@@ -1,19 +1,18 @@
 // A peer that dies must cost the survivor an error code, not its life: the
 // server calls the sink of a killed client, and a client calls a server that
 // ends in the middle of a call. Both go through the project's proxies.
-#include "ComOwners.h"
+#include "ComObject.h"
+#include "MessagePump.h"
+#include "OpcElementCleanup.h"
 #include "WireProtocol.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"
 #include "client/SinkClient.h"
-#include "client/TaskArray.h"
 #include "client/WireEnvironment.h"
 #include <gtest/gtest.h>
 
 namespace wire {
 namespace {
-
-using Microsoft::WRL::ComPtr;
 
 // A class of its own with a fresh CLSID: Wine's rpcss keeps the class
 // registration of a server that died and hands it to later activations.
@@ -59,9 +58,9 @@ TEST_F(PeerFailureTest, ServerOutlivesAKilledClientAndClientOutlivesADeadServer)
     EXPECT_TRUE(FAILED(died)) << std::hex << died;
     EXPECT_EQ(nullptr, text);
 
-    TaskArray<OPCITEMSTATE> states;
-    TaskArray<HRESULT> errors;
-    const HRESULT gone = io->Read(OPC_DS_CACHE, 1, handles.data(), states.out(1), errors.out(1));
+    TaskMemArray<OPCITEMSTATE> states;
+    TaskMemArray<HRESULT> errors;
+    const HRESULT gone = io->Read(OPC_DS_CACHE, 1, handles.data(), states.put(1), errors.put(1));
     EXPECT_TRUE(FAILED(gone)) << std::hex << gone;
     EXPECT_EQ(nullptr, states.get());
     EXPECT_EQ(nullptr, errors.get());

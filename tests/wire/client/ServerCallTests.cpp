@@ -9,12 +9,12 @@ namespace wire {
 namespace {
 
 TEST_F(WireTest, StatusStructureArrivesWithItsVendorString) {
-    TaskMem<OPCSERVERSTATUS> status;
+    TaskPtr<OPCSERVERSTATUS> status;
     OPCSERVERSTATUS* raw = nullptr;
     ASSERT_EQ(S_OK, server()->GetStatus(&raw));
     status.reset(raw);
     ASSERT_NE(nullptr, status);
-    TaskMem<wchar_t> vendor(status->szVendorInfo);
+    TaskString vendor(status->szVendorInfo);
     EXPECT_EQ(OPC_STATUS_RUNNING, status->dwServerState);
     EXPECT_EQ(2, status->wMajorVersion);
     EXPECT_EQ(5, status->wMinorVersion);
@@ -28,7 +28,7 @@ TEST_F(WireTest, StatusStructureArrivesWithItsVendorString) {
 TEST_F(WireTest, ErrorTextsComeBackAsOutStringsOfBothInterfaces) {
     LPWSTR text = nullptr;
     ASSERT_EQ(S_OK, server()->GetErrorString(OPC_E_UNKNOWNITEMID, 0x0409, &text));
-    TaskMem<wchar_t> owned(text);
+    TaskString owned(text);
     EXPECT_STREQ(L"The item ID is not defined in the server address space.", text);
 
     LPWSTR none = reinterpret_cast<LPWSTR>(1);
@@ -39,7 +39,7 @@ TEST_F(WireTest, ErrorTextsComeBackAsOutStringsOfBothInterfaces) {
     ASSERT_HRESULT_SUCCEEDED(server()->QueryInterface(IID_PPV_ARGS(&common)));
     LPWSTR commonText = nullptr;
     ASSERT_EQ(S_OK, common->GetErrorString(OPC_E_BADTYPE, &commonText));
-    TaskMem<wchar_t> ownedCommon(commonText);
+    TaskString ownedCommon(commonText);
     EXPECT_EQ(0, std::wstring(commonText).find(L"The server cannot convert"));
 }
 
@@ -48,9 +48,9 @@ TEST_F(WireTest, CommonInterfaceCarriesLocalesAndACountedArray) {
     ASSERT_HRESULT_SUCCEEDED(server()->QueryInterface(IID_PPV_ARGS(&common)));
 
     DWORD count = 0;
-    TaskArray<LCID> locales;
-    ASSERT_EQ(S_OK, common->QueryAvailableLocaleIDs(&count, locales.out(0)));
-    locales.set_count(count);
+    TaskMemArray<LCID> locales;
+    ASSERT_EQ(S_OK, common->QueryAvailableLocaleIDs(&count, locales.put(0)));
+    locales.set_size(count);
     ASSERT_EQ(3u, locales.size());
     EXPECT_EQ(0x0409u, locales[0]);
     EXPECT_EQ(0x0407u, locales[1]);
@@ -106,7 +106,7 @@ TEST_F(WireTest, BrowsingReturnsAnEnumStringAcrossTheProcessBoundary) {
 
     LPWSTR itemId = nullptr;
     ASSERT_EQ(S_OK, browse->GetItemID(const_cast<LPWSTR>(kItemVector), &itemId));
-    TaskMem<wchar_t> owned(itemId);
+    TaskString owned(itemId);
     EXPECT_STREQ(kItemVector, itemId);
     LPWSTR unknown = nullptr;
     EXPECT_EQ(OPC_E_UNKNOWNITEMID, browse->GetItemID(const_cast<LPWSTR>(L"Wire.Missing"), &unknown));

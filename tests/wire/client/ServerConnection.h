@@ -1,10 +1,9 @@
 // A client's connection to a test server process, started through COM
-// activation, and a message pump for waiting on callbacks.
+// activation.
 #pragma once
 #include "opcda.h"
 #include <windows.h>
 #include <wrl/client.h>
-#include <functional>
 
 namespace wire {
 
@@ -29,8 +28,5 @@ private:
     Microsoft::WRL::ComPtr<IOPCServer> server_;
     HANDLE life_ = nullptr;
 };
-
-// Dispatches messages of this thread until done() holds or timeoutMs passes.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 }  // namespace wire

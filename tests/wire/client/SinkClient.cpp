@@ -3,7 +3,8 @@
 #include "client/DataSink.h"
 #include "client/ServerConnection.h"
 #include "client/WireEnvironment.h"
-#include "ComOwners.h"
+#include "MessagePump.h"
+#include "ServerRegistration.h"
 #include "WireProtocol.h"
 #include <ocidl.h>
 
@@ -16,9 +17,9 @@ int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent) {
     if (!ready || FAILED(connection.result())) return 3;
 
     auto group = AddGroup(connection.server(), L"doomed", true, 50, 1);
-    Microsoft::WRL::ComPtr<IOPCItemMgt> items;
-    Microsoft::WRL::ComPtr<IConnectionPointContainer> container;
-    Microsoft::WRL::ComPtr<IConnectionPoint> point;
+    ComPtr<IOPCItemMgt> items;
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
     auto sink = MakeComObject<DataSink>();
     DWORD cookie = 0;
     if (!group || FAILED(group.As(&items)) || AddTestItems(items.Get()).empty() || FAILED(group.As(&container)) ||
@@ -32,10 +33,10 @@ int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent) {
 }
 
 HANDLE StartSinkClient(const CLSID& clsid) {
-    const std::wstring eventName = L"Local\\QuillmereWireSinkReady-" + GuidText(clsid);
+    const std::wstring eventName = L"Local\\QuillmereWireSinkReady-" + GuidToString(clsid);
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
     if (!ready) return nullptr;
-    std::wstring line = L"\"" + ExePath() + L"\" " + kSinkClientSwitch + L" " + GuidText(clsid) + L" " + eventName;
+    std::wstring line = L"\"" + ExePath() + L"\" " + kSinkClientSwitch + L" " + GuidToString(clsid) + L" " + eventName;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};

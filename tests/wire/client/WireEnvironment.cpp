@@ -1,5 +1,5 @@
 #include "client/WireEnvironment.h"
-#include "ComOwners.h"
+#include "ServerRegistration.h"
 #include "WireProtocol.h"
 #include "opcda.h"
 
@@ -35,7 +35,7 @@ long RunRegsvr32(bool unregister) {
 }
 
 std::wstring ProxyStubClsidOf(const IID& iid) {
-    const std::wstring key = L"Interface\\" + GuidText(iid) + L"\\ProxyStubClsid32";
+    const std::wstring key = L"Interface\\" + GuidToString(iid) + L"\\ProxyStubClsid32";
     wchar_t value[64] = {};
     DWORD size = sizeof(value);
     if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
@@ -43,8 +43,8 @@ std::wstring ProxyStubClsidOf(const IID& iid) {
     return value;
 }
 
-ClassRegistration::ClassRegistration(const CLSID& clsid) : key_(L"CLSID\\" + GuidText(clsid)) {
-    const std::wstring command = L"\"" + ExePath() + L"\" " + kServerSwitch + L" " + GuidText(clsid);
+ClassRegistration::ClassRegistration(const CLSID& clsid) : key_(L"CLSID\\" + GuidToString(clsid)) {
+    const std::wstring command = L"\"" + ExePath() + L"\" " + kServerSwitch + L" " + GuidToString(clsid);
     const std::wstring name = L"Quillmere wire test server";
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CLASSES_ROOT, (key_ + L"\\LocalServer32").c_str(), 0, nullptr, 0, KEY_WRITE,
@@ -61,7 +61,7 @@ ClassRegistration::~ClassRegistration() { RegDeleteTreeW(HKEY_CLASSES_ROOT, key_
 
 void WireEnvironment::SetUp() {
     ASSERT_EQ(0, RunRegsvr32(false)) << "regsvr32 failed on " << testing::PrintToString(ProxyDllPath());
-    ASSERT_EQ(GuidText(IID_IOPCServer), ProxyStubClsidOf(IID_IOPCServer));
+    ASSERT_EQ(GuidToString(IID_IOPCServer), ProxyStubClsidOf(IID_IOPCServer));
     registration_ = std::make_unique<ClassRegistration>(CLSID_WireTestServer);
     ASSERT_TRUE(registration_->ok());
 }

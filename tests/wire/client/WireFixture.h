@@ -2,19 +2,18 @@
 // through COM activation and, at the end, checks that the process exits
 // cleanly once the test has released everything it got from it.
 #pragma once
-#include "ComOwners.h"
+#include "ComObject.h"
+#include "MessagePump.h"
+#include "OpcElementCleanup.h"
+#include "TestValues.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"
-#include "client/TaskArray.h"
 #include "opcda.h"
 #include <gtest/gtest.h>
-#include <wrl/client.h>
 #include <memory>
 #include <vector>
 
 namespace wire {
-
-using Microsoft::WRL::ComPtr;
 
 class WireTest : public ::testing::Test {
 protected:

@@ -1,5 +1,7 @@
 #include "server/ItemAttributesEnum.h"
-#include "ComOwners.h"
+#include "ComBoundary.h"
+#include "OpcElementCleanup.h"
+#include "TestValues.h"
 #include "server/ItemTable.h"
 #include <algorithm>
 
@@ -11,18 +13,18 @@ OPCEUTYPE EuTypeOf(VARTYPE type) {
     return OPC_NOENUM;
 }
 
-Variant EuInfoOf(VARTYPE type) {
+UniqueVariant EuInfoOf(VARTYPE type) {
     switch (EuTypeOf(type)) {
-    case OPC_ANALOG: return MakeDoubles({-10.0, 10.0});
-    case OPC_ENUMERATED: return MakeStrings({L"off", L"on"});
-    default: return Variant();
+    case OPC_ANALOG: return MakeR8Array({-10.0, 10.0});
+    case OPC_ENUMERATED: return MakeBstrArray({L"off", L"on"});
+    default: return UniqueVariant();
     }
 }
 
 namespace {
 
-// Fills one element; false when out of memory (the element stays freeable).
-bool Fill(OPCITEMATTRIBUTES& a, const GroupItem& item) {
+// Fills one zeroed element; what it holds when this raises is freed with the array.
+void Fill(OPCITEMATTRIBUTES& a, const GroupItem& item) {
     const TestItem& data = ItemTable::Instance().At(item.table);
     a.bActive = item.active ? TRUE : FALSE;
     a.hClient = item.hClient;
@@ -31,64 +33,45 @@ bool Fill(OPCITEMATTRIBUTES& a, const GroupItem& item) {
     a.vtRequestedDataType = item.requestedType;
     a.vtCanonicalDataType = data.type;
     a.dwEUType = EuTypeOf(data.type);
-    EuInfoOf(data.type).CopyTo(&a.vEUInfo);
-    a.szAccessPath = TaskString(item.accessPath);
-    a.szItemID = TaskString(data.id);
-    if (!item.blob.empty() && (a.pBlob = AllocTaskArray<BYTE>(item.blob.size()))) {
-        std::copy(item.blob.begin(), item.blob.end(), a.pBlob);
-        a.dwBlobSize = static_cast<DWORD>(item.blob.size());
-    }
-    return a.szAccessPath && a.szItemID && (item.blob.empty() || a.pBlob);
-}
-
-void Free(OPCITEMATTRIBUTES& a) {
-    CoTaskMemFree(a.szAccessPath);
-    CoTaskMemFree(a.szItemID);
-    CoTaskMemFree(a.pBlob);
-    VariantClear(&a.vEUInfo);
+    a.vEUInfo = EuInfoOf(data.type).release();
+    a.szAccessPath = TaskWideString(item.accessPath).release();
+    a.szItemID = TaskWideString(data.id).release();
+    CopyBlob(item.blob, &a.pBlob, &a.dwBlobSize);
 }
 
 }  // namespace
 
-HRESULT ItemAttributesEnum::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) {
+STDMETHODIMP ItemAttributesEnum::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) noexcept {
+    ClearOutputs(ppItemArray, pceltFetched);
     if (!ppItemArray || !pceltFetched) return E_INVALIDARG;
-    *ppItemArray = nullptr;
-    *pceltFetched = 0;
-    const ULONG n = static_cast<ULONG>(std::min<size_t>(celt, items_.size() - position_));
-    if (n > 0) {
-        OPCITEMATTRIBUTES* array = AllocTaskArray<OPCITEMATTRIBUTES>(n);
-        if (!array) return E_OUTOFMEMORY;
-        bool complete = true;
-        for (ULONG i = 0; i < n; ++i) complete = Fill(array[i], items_[position_ + i]) && complete;
-        if (!complete) {
-            for (ULONG i = 0; i < n; ++i) Free(array[i]);
-            CoTaskMemFree(array);
-            return E_OUTOFMEMORY;
+    return ComBoundary([&] {
+        const size_t n = std::min<size_t>(celt, items_.size() - position_);
+        if (n > 0) {
+            TaskMemArray<OPCITEMATTRIBUTES> array(n);
+            for (size_t i = 0; i < n; ++i) Fill(array[i], items_[position_ + i]);
+            *ppItemArray = array.release();
+            *pceltFetched = static_cast<ULONG>(n);
+            position_ += n;
         }
-        *ppItemArray = array;
-        *pceltFetched = n;
-        position_ += n;
-    }
-    return n == celt ? S_OK : S_FALSE;
+        return n == celt ? S_OK : S_FALSE;
+    });
 }
 
-HRESULT ItemAttributesEnum::Skip(ULONG celt) {
+STDMETHODIMP ItemAttributesEnum::Skip(ULONG celt) noexcept {
     const size_t left = items_.size() - position_;
     position_ += std::min<size_t>(celt, left);
     return celt <= left ? S_OK : S_FALSE;
 }
 
-HRESULT ItemAttributesEnum::Reset() {
+STDMETHODIMP ItemAttributesEnum::Reset() noexcept {
     position_ = 0;
     return S_OK;
 }
 
-HRESULT ItemAttributesEnum::Clone(IEnumOPCItemAttributes** ppEnumItemAttributes) {
-    if (!ppEnumItemAttributes) return E_POINTER;
-    auto copy = MakeComObject<ItemAttributesEnum>(items_);
-    copy->position_ = position_;
-    *ppEnumItemAttributes = copy.Detach();
-    return S_OK;
+STDMETHODIMP ItemAttributesEnum::Clone(IEnumOPCItemAttributes** ppEnumItemAttributes) noexcept {
+    ClearOutputs(ppEnumItemAttributes);
+    RETURN_HR_IF_NULL(E_POINTER, ppEnumItemAttributes);
+    return ComBoundary([&] { *ppEnumItemAttributes = MakeComObject<ItemAttributesEnum>(items_, position_).Detach(); });
 }
 
 }  // namespace wire

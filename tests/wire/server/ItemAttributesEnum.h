@@ -2,31 +2,30 @@
 #pragma once
 #include "ComObject.h"
 #include "ComOwners.h"
-#include "server/ServerProcess.h"
 #include "opcda.h"
 #include "server/WireGroup.h"
 #include <vector>
 
 namespace wire {
 
-class ItemAttributesEnum final : public ComObject<IEnumOPCItemAttributes> {
+class ItemAttributesEnum final : public TComObject<IEnumOPCItemAttributes> {
 public:
-    explicit ItemAttributesEnum(std::vector<GroupItem> items) : items_(std::move(items)) {}
+    explicit ItemAttributesEnum(std::vector<GroupItem> items, size_t position = 0)
+        : items_(std::move(items)), position_(position) {}
 
-    HRESULT STDMETHODCALLTYPE Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG celt) override;
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumOPCItemAttributes** ppEnumItemAttributes) override;
+    STDMETHODIMP Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) noexcept override;
+    STDMETHODIMP Skip(ULONG celt) noexcept override;
+    STDMETHODIMP Reset() noexcept override;
+    STDMETHODIMP Clone(IEnumOPCItemAttributes** ppEnumItemAttributes) noexcept override;
 
 private:
     std::vector<GroupItem> items_;
-    size_t position_ = 0;
-    ServerLock lock_;
+    size_t position_;
 };
 
 // EU information the test server gives its items: analog limits for the
 // vector, enumerated texts for the name list, none for the others.
 OPCEUTYPE EuTypeOf(VARTYPE type);
-Variant EuInfoOf(VARTYPE type);
+UniqueVariant EuInfoOf(VARTYPE type);
 
 }  // namespace wire

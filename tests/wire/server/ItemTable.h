@@ -11,7 +11,7 @@ namespace wire {
 struct TestItem {
     std::wstring id;
     VARTYPE type;
-    Variant value;
+    UniqueVariant value;
     FILETIME stamp;
 };
 
@@ -19,8 +19,8 @@ class ItemTable {
 public:
     static ItemTable& Instance();
 
-    // Index of the item with this ID, or -1.
-    int Find(const std::wstring& id) const;
+    // Index of the item with this ID, or -1 (also for a null ID).
+    int Find(const wchar_t* id) const;
     size_t Count() const { return items_.size(); }
     const TestItem& At(size_t index) const { return items_.at(index); }
 

@@ -1,6 +1,8 @@
-#include "ServerProcess.h"
+#include "server/ServerProcess.h"
+#include "ComBoundary.h"
 #include "ComObject.h"
-#include "ComOwners.h"
+#include "ServerObjectCount.h"
+#include "ServerRegistration.h"
 #include "WireProtocol.h"
 #include "server/WireServer.h"
 #include <objbase.h>
@@ -13,22 +15,25 @@ namespace {
 constexpr UINT kIdleLimitMs = 30000;
 bool g_anyObjectCreated = false;
 
-class ServerFactory final : public ComObject<IClassFactory> {
+class ServerFactory final : public TComObject<IClassFactory> {
 public:
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        try {
+    // COM holds the class object until it is revoked, so it must not keep the
+    // process alive: it leaves the object count to the objects clients hold.
+    ServerFactory() noexcept { ServerObjectCount::Decrement(); }
+    ~ServerFactory() override { ServerObjectCount::Increment(); }
+
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept override {
+        ClearOutputs(ppv);
+        RETURN_HR_IF_NULL(E_POINTER, ppv);
+        RETURN_HR_IF(CLASS_E_NOAGGREGATION, outer != nullptr);
+        return ComBoundary([&] {
             g_anyObjectCreated = true;
             return MakeComObject<WireServer>()->QueryInterface(riid, ppv);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        if (lock) CoAddRefServerProcess();
-        else if (CoReleaseServerProcess() == 0) PostQuitMessage(0);
+    STDMETHODIMP LockServer(BOOL lock) noexcept override {
+        if (lock) ServerObjectCount::Increment();
+        else ServerObjectCount::Decrement();
         return S_OK;
     }
 };
@@ -40,13 +45,8 @@ void CALLBACK QuitIfUnused(HWND, UINT, UINT_PTR timer, DWORD) {
 
 }  // namespace
 
-ServerLock::ServerLock() { CoAddRefServerProcess(); }
-ServerLock::~ServerLock() {
-    if (CoReleaseServerProcess() == 0) PostQuitMessage(0);
-}
-
 int RunServerProcess(const CLSID& clsid) {
-    const std::wstring mutexName = kLifeMutexPrefix + GuidText(clsid);
+    const std::wstring mutexName = kLifeMutexPrefix + GuidToString(clsid);
     HANDLE life = CreateMutexW(nullptr, FALSE, mutexName.c_str());
     if (!life || WaitForSingleObject(life, INFINITE) == WAIT_FAILED) return 1;
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
@@ -55,10 +55,12 @@ int RunServerProcess(const CLSID& clsid) {
     {
         auto factory = MakeComObject<ServerFactory>();
         if (FAILED(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_LOCAL_SERVER,
-                                         REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookie)) ||
-            FAILED(CoResumeClassObjects()))
+                                         REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookie)))
             return 3;
     }
+    // Every object lives in this apartment, so the last release happens here.
+    ServerObjectCount::SetZeroNotifier([] { PostQuitMessage(0); });
+    if (FAILED(CoResumeClassObjects())) return 3;
     SetTimer(nullptr, 0, kIdleLimitMs, QuitIfUnused);
 
     MSG msg;
@@ -67,6 +69,7 @@ int RunServerProcess(const CLSID& clsid) {
         DispatchMessageW(&msg);
     }
 
+    ServerObjectCount::SetZeroNotifier(nullptr);
     CoRevokeClassObject(cookie);
     CoUninitialize();
     ReleaseMutex(life);

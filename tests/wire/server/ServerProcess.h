@@ -8,13 +8,4 @@ namespace wire {
 // Runs the server for clsid until its last object is released.
 int RunServerProcess(const CLSID& clsid);
 
-// Keeps the server process alive while an object exists.
-class ServerLock {
-public:
-    ServerLock();
-    ~ServerLock();
-    ServerLock(const ServerLock&) = delete;
-    ServerLock& operator=(const ServerLock&) = delete;
-};
-
 }  // namespace wire

@@ -1,221 +1,187 @@
 #include "server/WireGroup.h"
-#include "ComOwners.h"
 #include "WireProtocol.h"
 #include "opcerror.h"
 #include "server/ItemAttributesEnum.h"
 #include "server/ItemTable.h"
-#include <olectl.h>
+#include "server/PerItemResults.h"
 #include <algorithm>
 
 namespace wire {
 
-namespace {
-
-template <typename T>
-HRESULT NotImplemented(T** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
+void CopyBlob(const std::vector<BYTE>& bytes, BYTE** blob, DWORD* size) {
+    if (bytes.empty()) return;
+    TaskMemArray<BYTE> copy(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), copy.begin());
+    *size = static_cast<DWORD>(bytes.size());
+    *blob = copy.release();
 }
-
-HRESULT BatchResult(const HRESULT* errors, DWORD count) {
-    return std::all_of(errors, errors + count, [](HRESULT e) { return SUCCEEDED(e); }) ? S_OK : S_FALSE;
-}
-
-}  // namespace
 
 WireGroup::WireGroup(std::wstring name, bool active, DWORD updateRate, OPCHANDLE hClientGroup,
                      OPCHANDLE hServerGroup, LONG timeBias, FLOAT deadband, DWORD lcid)
     : name_(std::move(name)), active_(active), updateRate_(updateRate), hClientGroup_(hClientGroup),
       hServerGroup_(hServerGroup), timeBias_(timeBias), deadband_(deadband), lcid_(lcid) {}
 
-HRESULT WireGroup::AdviseSink(REFIID, IUnknown* sink) {
-    if (sink_) return CONNECT_E_ADVISELIMIT;
-    if (!sink || FAILED(sink->QueryInterface(IID_PPV_ARGS(&sink_)))) return CONNECT_E_CANNOTCONNECT;
-    UpdateTimer();
-    return S_OK;
-}
-
-HRESULT WireGroup::UnadviseSink(REFIID) {
-    if (!sink_) return CONNECT_E_NOCONNECTION;
-    sink_.Reset();
-    UpdateTimer();
-    return S_OK;
-}
-
 void WireGroup::UpdateTimer() {
-    const bool wanted = active_ && sink_ && !items_.empty();
+    const bool wanted = active_ && sink() && !items_.empty();
     if (wanted && !timer_.running()) timer_.Start(updateRate_);
     else if (!wanted) timer_.Stop();
 }
 
 // Sends every item at each period, changed or not: enough for the wire.
 void WireGroup::SendDataChange() {
-    if (sending_ || !sink_) return;  // the outgoing call below may dispatch the next tick
-    Microsoft::WRL::ComPtr<WireGroup> self(this);
-    Microsoft::WRL::ComPtr<IOPCDataCallback> sink = sink_;
+    if (sending_ || !this->sink()) return;  // the outgoing call below may dispatch the next tick
+    ComPtr<WireGroup> self(this);
+    ComPtr<IOPCDataCallback> sink(this->sink());
     sending_ = true;
-
-    const DWORD n = static_cast<DWORD>(items_.size());
-    std::vector<OPCHANDLE> handles(n);
-    std::vector<Variant> values(n);
-    std::vector<VARIANT> raw(n);
-    std::vector<WORD> qualities(n, OPC_QUALITY_GOOD);
-    std::vector<FILETIME> stamps(n);
-    std::vector<HRESULT> errors(n, S_OK);
-    for (DWORD i = 0; i < n; ++i) {
-        const TestItem& item = ItemTable::Instance().At(items_[i].table);
-        handles[i] = items_[i].hClient;
-        values[i] = item.value;
-        raw[i] = *values[i];  // shallow: values[i] keeps ownership
-        stamps[i] = item.stamp;
-    }
-    const HRESULT hr = sink->OnDataChange(0, hClientGroup_, S_OK, S_OK, n, handles.data(), raw.data(),
-                                          qualities.data(), stamps.data(), errors.data());
+    const HRESULT hr = ComBoundary([&] {
+        const DWORD n = static_cast<DWORD>(items_.size());
+        std::vector<OPCHANDLE> handles(n);
+        std::vector<UniqueVariant> values(n);
+        std::vector<VARIANT> raw(n);
+        std::vector<WORD> qualities(n, OPC_QUALITY_GOOD);
+        std::vector<FILETIME> stamps(n);
+        std::vector<HRESULT> errors(n, S_OK);
+        for (DWORD i = 0; i < n; ++i) {
+            const TestItem& item = ItemTable::Instance().At(items_[i].table);
+            handles[i] = items_[i].hClient;
+            values[i] = UniqueVariant::CopyOf(item.value.get());
+            raw[i] = values[i].get();  // shallow: values[i] keeps ownership
+            stamps[i] = item.stamp;
+        }
+        return sink->OnDataChange(0, hClientGroup_, S_OK, S_OK, n, handles.data(), raw.data(), qualities.data(),
+                                  stamps.data(), errors.data());
+    });
     sending_ = false;
-    if (FAILED(hr) && sink_ == sink) UnadviseSink(IID_IOPCDataCallback);  // the client is gone
+    if (FAILED(hr) && this->sink() == sink.Get()) DropSink();  // the client is gone
 }
 
-const GroupItem* WireGroup::FindItem(OPCHANDLE hServer) const {
-    auto it = std::find_if(items_.begin(), items_.end(), [&](const GroupItem& i) { return i.hServer == hServer; });
-    return it == items_.end() ? nullptr : &*it;
+std::vector<GroupItem>::iterator WireGroup::ItemOf(OPCHANDLE hServer) {
+    return std::find_if(items_.begin(), items_.end(), [&](const GroupItem& i) { return i.hServer == hServer; });
 }
 
-HRESULT WireGroup::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppAddResults,
-                            HRESULT** ppErrors) {
-    if (!ppAddResults || !ppErrors) return E_INVALIDARG;
-    *ppAddResults = nullptr;
-    *ppErrors = nullptr;
-    if (dwCount == 0 || !pItemArray) return E_INVALIDARG;
-    TaskMem<OPCITEMRESULT> results(AllocTaskArray<OPCITEMRESULT>(dwCount));
-    TaskMem<HRESULT> errors(AllocTaskArray<HRESULT>(dwCount));
-    if (!results || !errors) return E_OUTOFMEMORY;
-
-    for (DWORD i = 0; i < dwCount; ++i) {
-        const OPCITEMDEF& def = pItemArray[i];
-        const int index = def.szItemID ? ItemTable::Instance().Find(def.szItemID) : -1;
-        if (index < 0) {
-            errors.get()[i] = OPC_E_UNKNOWNITEMID;
-            continue;
-        }
-        GroupItem item{static_cast<size_t>(index), def.szAccessPath ? def.szAccessPath : L"", def.hClient,
-                       nextItemHandle_++, def.bActive != FALSE, def.vtRequestedDataType,
-                       std::vector<BYTE>(def.pBlob, def.pBlob + (def.pBlob ? def.dwBlobSize : 0))};
-        OPCITEMRESULT& r = results.get()[i];
-        r.hServer = item.hServer;
-        r.vtCanonicalDataType = ItemTable::Instance().At(item.table).type;
-        r.dwAccessRights = OPC_READABLE | OPC_WRITEABLE;
-        // The blob comes back reversed, so the client sees both directions.
-        if (!item.blob.empty() && (r.pBlob = AllocTaskArray<BYTE>(item.blob.size()))) {
-            std::reverse_copy(item.blob.begin(), item.blob.end(), r.pBlob);
-            r.dwBlobSize = static_cast<DWORD>(item.blob.size());
-        }
-        items_.push_back(std::move(item));
-    }
-    UpdateTimer();
-    *ppAddResults = results.release();
-    *ppErrors = errors.release();
-    return BatchResult(*ppErrors, dwCount);
+STDMETHODIMP WireGroup::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppAddResults,
+                                 HRESULT** ppErrors) noexcept {
+    ClearOutputs(ppAddResults, ppErrors);
+    if (!ppAddResults || !ppErrors || dwCount == 0 || !pItemArray) return E_INVALIDARG;
+    return ComBoundary([&] {
+        items_.reserve(items_.size() + dwCount);  // nothing can fail once the results are handed over
+        std::vector<GroupItem> added;
+        const HRESULT hr = PerItemResults(dwCount, ppAddResults, ppErrors, [&](size_t i, OPCITEMRESULT& r) -> HRESULT {
+            const OPCITEMDEF& def = pItemArray[i];
+            const int index = ItemTable::Instance().Find(def.szItemID);
+            if (index < 0) return OPC_E_UNKNOWNITEMID;
+            GroupItem item{static_cast<size_t>(index), def.szAccessPath ? def.szAccessPath : L"", def.hClient,
+                           nextItemHandle_++, def.bActive != FALSE, def.vtRequestedDataType,
+                           std::vector<BYTE>(def.pBlob, def.pBlob + (def.pBlob ? def.dwBlobSize : 0))};
+            r.hServer = item.hServer;
+            r.vtCanonicalDataType = ItemTable::Instance().At(item.table).type;
+            r.dwAccessRights = OPC_READABLE | OPC_WRITEABLE;
+            // The blob comes back reversed, so the client sees both directions.
+            CopyBlob(std::vector<BYTE>(item.blob.rbegin(), item.blob.rend()), &r.pBlob, &r.dwBlobSize);
+            added.push_back(std::move(item));
+            return S_OK;
+        });
+        items_.insert(items_.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+        UpdateTimer();
+        return hr;
+    });
 }
 
-HRESULT WireGroup::ValidateItems(DWORD, OPCITEMDEF*, BOOL, OPCITEMRESULT** ppValidationResults,
-                                 HRESULT** ppErrors) {
-    if (ppErrors) *ppErrors = nullptr;
-    return NotImplemented(ppValidationResults);
+STDMETHODIMP WireGroup::ValidateItems(DWORD, OPCITEMDEF*, BOOL, OPCITEMRESULT** ppValidationResults,
+                                      HRESULT** ppErrors) noexcept {
+    ClearOutputs(ppValidationResults, ppErrors);
+    return E_NOTIMPL;
 }
 
-HRESULT WireGroup::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
-    if (!ppErrors) return E_INVALIDARG;
-    *ppErrors = nullptr;
-    if (dwCount == 0 || !phServer) return E_INVALIDARG;
-    TaskMem<HRESULT> errors(AllocTaskArray<HRESULT>(dwCount));
-    if (!errors) return E_OUTOFMEMORY;
-    for (DWORD i = 0; i < dwCount; ++i) {
-        auto it = std::find_if(items_.begin(), items_.end(), [&](const GroupItem& g) { return g.hServer == phServer[i]; });
-        if (it == items_.end()) errors.get()[i] = OPC_E_INVALIDHANDLE;
-        else items_.erase(it);
-    }
-    UpdateTimer();
-    *ppErrors = errors.release();
-    return BatchResult(*ppErrors, dwCount);
+STDMETHODIMP WireGroup::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) noexcept {
+    ClearOutputs(ppErrors);
+    if (!ppErrors || dwCount == 0 || !phServer) return E_INVALIDARG;
+    return ComBoundary([&] {
+        const HRESULT hr = PerItemErrors(dwCount, ppErrors, [&](size_t i) -> HRESULT {
+            const auto it = ItemOf(phServer[i]);
+            if (it == items_.end()) return OPC_E_INVALIDHANDLE;
+            items_.erase(it);
+            return S_OK;
+        });
+        UpdateTimer();
+        return hr;
+    });
 }
 
-HRESULT WireGroup::SetActiveState(DWORD, OPCHANDLE*, BOOL, HRESULT** ppErrors) { return NotImplemented(ppErrors); }
-HRESULT WireGroup::SetClientHandles(DWORD, OPCHANDLE*, OPCHANDLE*, HRESULT** ppErrors) { return NotImplemented(ppErrors); }
-HRESULT WireGroup::SetDatatypes(DWORD, OPCHANDLE*, VARTYPE*, HRESULT** ppErrors) { return NotImplemented(ppErrors); }
-
-HRESULT WireGroup::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
-    if (!ppUnk) return E_INVALIDARG;
-    *ppUnk = nullptr;
-    try {
-        auto enumerator = MakeComObject<ItemAttributesEnum>(items_);
-        const HRESULT hr = enumerator->QueryInterface(riid, reinterpret_cast<void**>(ppUnk));
-        return FAILED(hr) ? hr : (items_.empty() ? S_FALSE : S_OK);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+STDMETHODIMP WireGroup::SetActiveState(DWORD, OPCHANDLE*, BOOL, HRESULT** ppErrors) noexcept {
+    ClearOutputs(ppErrors);
+    return E_NOTIMPL;
 }
 
-HRESULT WireGroup::Read(OPCDATASOURCE, DWORD dwCount, OPCHANDLE* phServer, OPCITEMSTATE** ppItemValues,
-                        HRESULT** ppErrors) {
-    if (!ppItemValues || !ppErrors) return E_INVALIDARG;
-    *ppItemValues = nullptr;
-    *ppErrors = nullptr;
-    if (dwCount == 0 || !phServer) return E_INVALIDARG;
-    TaskMem<OPCITEMSTATE> states(AllocTaskArray<OPCITEMSTATE>(dwCount));
-    TaskMem<HRESULT> errors(AllocTaskArray<HRESULT>(dwCount));
-    if (!states || !errors) return E_OUTOFMEMORY;
-    for (DWORD i = 0; i < dwCount; ++i) {
-        const GroupItem* item = FindItem(phServer[i]);
-        if (!item) {
-            errors.get()[i] = OPC_E_INVALIDHANDLE;
-            continue;
-        }
-        const TestItem& data = ItemTable::Instance().At(item->table);
-        OPCITEMSTATE& s = states.get()[i];
-        s.hClient = item->hClient;
-        s.ftTimeStamp = data.stamp;
-        s.wQuality = OPC_QUALITY_GOOD;
-        data.value.CopyTo(&s.vDataValue);
-    }
-    *ppItemValues = states.release();
-    *ppErrors = errors.release();
-    return BatchResult(*ppErrors, dwCount);
+STDMETHODIMP WireGroup::SetClientHandles(DWORD, OPCHANDLE*, OPCHANDLE*, HRESULT** ppErrors) noexcept {
+    ClearOutputs(ppErrors);
+    return E_NOTIMPL;
 }
 
-HRESULT WireGroup::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
-    if (!ppErrors) return E_INVALIDARG;
-    *ppErrors = nullptr;
-    if (dwCount == 0 || !phServer || !pItemValues) return E_INVALIDARG;
-    TaskMem<HRESULT> errors(AllocTaskArray<HRESULT>(dwCount));
-    if (!errors) return E_OUTOFMEMORY;
-    for (DWORD i = 0; i < dwCount; ++i) {
-        const GroupItem* item = FindItem(phServer[i]);
-        errors.get()[i] = item ? ItemTable::Instance().Write(item->table, pItemValues[i]) : OPC_E_INVALIDHANDLE;
-    }
-    *ppErrors = errors.release();
-    return BatchResult(*ppErrors, dwCount);
+STDMETHODIMP WireGroup::SetDatatypes(DWORD, OPCHANDLE*, VARTYPE*, HRESULT** ppErrors) noexcept {
+    ClearOutputs(ppErrors);
+    return E_NOTIMPL;
 }
 
-HRESULT WireGroup::GetState(DWORD* pUpdateRate, BOOL* pActive, LPWSTR* ppName, LONG* pTimeBias,
-                            FLOAT* pPercentDeadband, DWORD* pLCID, OPCHANDLE* phClientGroup,
-                            OPCHANDLE* phServerGroup) {
+STDMETHODIMP WireGroup::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) noexcept {
+    ClearOutputs(ppUnk);
+    RETURN_HR_IF_NULL(E_INVALIDARG, ppUnk);
+    return ComBoundary([&]() -> HRESULT {
+        RETURN_IF_FAILED(MakeComObject<ItemAttributesEnum>(items_)->QueryInterface(riid, reinterpret_cast<void**>(ppUnk)));
+        return items_.empty() ? S_FALSE : S_OK;
+    });
+}
+
+STDMETHODIMP WireGroup::Read(OPCDATASOURCE, DWORD dwCount, OPCHANDLE* phServer, OPCITEMSTATE** ppItemValues,
+                             HRESULT** ppErrors) noexcept {
+    ClearOutputs(ppItemValues, ppErrors);
+    if (!ppItemValues || !ppErrors || dwCount == 0 || !phServer) return E_INVALIDARG;
+    return ComBoundary([&] {
+        return PerItemResults(dwCount, ppItemValues, ppErrors, [&](size_t i, OPCITEMSTATE& s) -> HRESULT {
+            const auto it = ItemOf(phServer[i]);
+            if (it == items_.end()) return OPC_E_INVALIDHANDLE;
+            const TestItem& data = ItemTable::Instance().At(it->table);
+            s.hClient = it->hClient;
+            s.ftTimeStamp = data.stamp;
+            s.wQuality = OPC_QUALITY_GOOD;
+            s.vDataValue = UniqueVariant::CopyOf(data.value.get()).release();
+            return S_OK;
+        });
+    });
+}
+
+STDMETHODIMP WireGroup::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) noexcept {
+    ClearOutputs(ppErrors);
+    if (!ppErrors || dwCount == 0 || !phServer || !pItemValues) return E_INVALIDARG;
+    return ComBoundary([&] {
+        return PerItemErrors(dwCount, ppErrors, [&](size_t i) {
+            const auto it = ItemOf(phServer[i]);
+            return it == items_.end() ? OPC_E_INVALIDHANDLE : ItemTable::Instance().Write(it->table, pItemValues[i]);
+        });
+    });
+}
+
+STDMETHODIMP WireGroup::GetState(DWORD* pUpdateRate, BOOL* pActive, LPWSTR* ppName, LONG* pTimeBias,
+                                 FLOAT* pPercentDeadband, DWORD* pLCID, OPCHANDLE* phClientGroup,
+                                 OPCHANDLE* phServerGroup) noexcept {
     if (!pUpdateRate || !pActive || !ppName || !pTimeBias || !pPercentDeadband || !pLCID || !phClientGroup ||
         !phServerGroup)
         return E_INVALIDARG;
-    *ppName = TaskString(name_);
-    if (!*ppName) return E_OUTOFMEMORY;
-    *pUpdateRate = updateRate_;
-    *pActive = active_ ? TRUE : FALSE;
-    *pTimeBias = timeBias_;
-    *pPercentDeadband = deadband_;
-    *pLCID = lcid_;
-    *phClientGroup = hClientGroup_;
-    *phServerGroup = hServerGroup_;
-    return S_OK;
+    return ComBoundary([&] {
+        *ppName = TaskWideString(name_).release();
+        *pUpdateRate = updateRate_;
+        *pActive = active_ ? TRUE : FALSE;
+        *pTimeBias = timeBias_;
+        *pPercentDeadband = deadband_;
+        *pLCID = lcid_;
+        *phClientGroup = hClientGroup_;
+        *phServerGroup = hServerGroup_;
+    });
 }
 
-HRESULT WireGroup::SetState(DWORD* pRequestedUpdateRate, DWORD* pRevisedUpdateRate, BOOL* pActive,
-                            LONG* pTimeBias, FLOAT* pPercentDeadband, DWORD* pLCID, OPCHANDLE* phClientGroup) {
+STDMETHODIMP WireGroup::SetState(DWORD* pRequestedUpdateRate, DWORD* pRevisedUpdateRate, BOOL* pActive,
+                                 LONG* pTimeBias, FLOAT* pPercentDeadband, DWORD* pLCID,
+                                 OPCHANDLE* phClientGroup) noexcept {
     if (!pRevisedUpdateRate) return E_INVALIDARG;
     if (pRequestedUpdateRate) updateRate_ = std::max(*pRequestedUpdateRate, kMinUpdateRate);
     if (pActive) active_ = *pActive != FALSE;
@@ -229,22 +195,14 @@ HRESULT WireGroup::SetState(DWORD* pRequestedUpdateRate, DWORD* pRevisedUpdateRa
     return pRequestedUpdateRate && *pRequestedUpdateRate != updateRate_ ? OPC_S_UNSUPPORTEDRATE : S_OK;
 }
 
-HRESULT WireGroup::SetName(LPCWSTR szName) {
-    if (!szName) return E_INVALIDARG;
-    name_ = szName;
-    return S_OK;
+STDMETHODIMP WireGroup::SetName(LPCWSTR szName) noexcept {
+    RETURN_HR_IF_NULL(E_INVALIDARG, szName);
+    return ComBoundary([&] { name_ = szName; });
 }
 
-HRESULT WireGroup::CloneGroup(LPCWSTR, REFIID, LPUNKNOWN* ppUnk) { return NotImplemented(ppUnk); }
-
-HRESULT WireGroup::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) { return NotImplemented(ppEnum); }
-
-HRESULT WireGroup::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
-    if (!ppCP) return E_POINTER;
-    *ppCP = nullptr;
-    if (riid != IID_IOPCDataCallback) return CONNECT_E_NOCONNECTION;
-    *ppCP = MakeComObject<ConnectionPoint>(this, static_cast<SinkHost*>(this), IID_IOPCDataCallback).Detach();
-    return S_OK;
+STDMETHODIMP WireGroup::CloneGroup(LPCWSTR, REFIID, LPUNKNOWN* ppUnk) noexcept {
+    ClearOutputs(ppUnk);
+    return E_NOTIMPL;
 }
 
 }  // namespace wire
