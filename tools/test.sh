@@ -4,10 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
-"$root/tools/deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build" -j "$(nproc)"
+"$root/tools/build.sh" "$build"
 export WINEPREFIX="$build/wineprefix"
 cleanup() { wineserver -k 2>/dev/null || true; }
 trap cleanup EXIT
