@@ -6,16 +6,11 @@
 #include <vector>
 
 #include "OpcError.h"
+#include "opcda.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// Both categories are fixed by the OPC standard.
-constexpr GUID kCatidOpcDaServer10 = {0x63D5F430, 0xCFE4, 0x11D1, {0xB2, 0xC8, 0x00, 0x60, 0x08, 0x3B, 0xA1, 0xFB}};
-constexpr GUID kCatidOpcDaServer20 = {0x63D5F432, 0xCFE4, 0x11D1, {0xB2, 0xC8, 0x00, 0x60, 0x08, 0x3B, 0xA1, 0xFB}};
-constexpr wchar_t kDescDa10[] = L"OPC Data Access Servers Version 1.0";
-constexpr wchar_t kDescDa20[] = L"OPC Data Access Servers Version 2.0";
 
 void CheckOle(HRESULT hr)
 {
@@ -61,10 +56,10 @@ CATEGORYINFO CategoryInfo(const GUID& catid, const wchar_t* description)
 void RegisterCategories(const CLSID& clsid)
 {
     ComPtr<ICatRegister> cats = CategoryManager();
-    CATEGORYINFO infos[2] = {CategoryInfo(kCatidOpcDaServer20, kDescDa20), CategoryInfo(kCatidOpcDaServer10, kDescDa10)};
+    CATEGORYINFO infos[2] = {CategoryInfo(CATID_OPCDAServer20, CATDESC_OPCDAServer20), CategoryInfo(CATID_OPCDAServer10, CATDESC_OPCDAServer10)};
     CheckOle(cats->RegisterCategories(1, &infos[0]));
     CheckOle(cats->RegisterCategories(1, &infos[1]));
-    CATID implemented[2] = {kCatidOpcDaServer20, kCatidOpcDaServer10};
+    CATID implemented[2] = {CATID_OPCDAServer20, CATID_OPCDAServer10};
     CheckOle(cats->RegisterClassImplCategories(clsid, 2, implemented));
 }
 
@@ -74,7 +69,7 @@ void UnregisterCategories(const CLSID& clsid)
     if (FAILED(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
                                 reinterpret_cast<void**>(cats.GetAddressOf()))))
         return;
-    CATID implemented[2] = {kCatidOpcDaServer20, kCatidOpcDaServer10};
+    CATID implemented[2] = {CATID_OPCDAServer20, CATID_OPCDAServer10};
     cats->UnRegisterClassImplCategories(clsid, 2, implemented);
 }
 
@@ -139,8 +134,8 @@ void UnregisterServerClass(const TServerClassInfo& info)
     DeleteKey(info.ProgId);
     DeleteKey(clsidKey + L"\\LocalServer32");
     // The category manager leaves an empty "Implemented Categories" key behind.
-    DeleteKey(clsidKey + L"\\Implemented Categories\\" + GuidToString(kCatidOpcDaServer20));
-    DeleteKey(clsidKey + L"\\Implemented Categories\\" + GuidToString(kCatidOpcDaServer10));
+    DeleteKey(clsidKey + L"\\Implemented Categories\\" + GuidToString(CATID_OPCDAServer20));
+    DeleteKey(clsidKey + L"\\Implemented Categories\\" + GuidToString(CATID_OPCDAServer10));
     DeleteKey(clsidKey + L"\\Implemented Categories");
     DeleteKey(clsidKey);
 }
