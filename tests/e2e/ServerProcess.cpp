@@ -115,20 +115,6 @@ ComPtr<IOPCServer> ConnectServer()
     return server;
 }
 
-void PumpFor(DWORD ms)
-{
-    const ULONGLONG deadline = GetTickCount64() + ms;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-    }
-}
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "opcda.h"
 #include "opcerror.h"
 #include "ComObject.h"
+#include "MessagePump.h"
 
 constexpr wchar_t kServerExe[] = L"srvZEV30.exe";
 constexpr wchar_t kServerProgId[] = L"srvZEV30.TZEV30.1";
@@ -50,9 +51,6 @@ void KillAllServers();
 
 // A new server object through COM activation by ProgID.
 ComPtr<IOPCServer> ConnectServer();
-
-// Dispatches messages for ms milliseconds.
-void PumpFor(DWORD ms);
 
 // The main window of the srvZEV30.exe process with that ID, or null.
 HWND ServerMainWindow(DWORD processId);

@@ -14,6 +14,18 @@ inline void PumpMessages()
     }
 }
 
+// Pumps for ms milliseconds, sleeping while no message is queued.
+inline void PumpFor(DWORD ms)
+{
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        PumpMessages();
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    }
+}
+
 // Pumps until done() holds or the deadline passes; returns done().
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
 {

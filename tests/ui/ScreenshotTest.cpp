@@ -100,7 +100,7 @@ TEST_F(TScreenshot, ServerPageDrawsBandsTabsAndRows)
     FillSampleData(*form);
     SetForegroundWindow(form->Handle());
     form->ItemList.Focus();
-    PumpMessages(400);
+    PumpFor(400);
     const TCapture shot = CaptureWindow(form->Handle());
     ASSERT_EQ(shot.Width, 730);
     shot.SaveBmp(std::wstring(UI_TEST_SCREENSHOT_DIR) + L"\\ui-screenshot.bmp");

@@ -10,25 +10,12 @@
 #include <vector>
 
 #include "MainUnit.h"
+#include "MessagePump.h"
 
 struct TShownBox {
     std::wstring Text, Caption;
     UINT Flags;
 };
-
-// Runs the thread's messages for about `ms` milliseconds.
-inline void PumpMessages(DWORD ms = 50)
-{
-    const ULONGLONG end = GetTickCount64() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount64() < end);
-}
 
 inline std::wstring WindowText(HWND hwnd)
 {
@@ -66,7 +53,7 @@ protected:
         form->CreateForm();
         form->Timer4.SetEnabled(false);
         form->Show();
-        PumpMessages();
+        PumpFor(50);
     }
     void TearDown() override { form.reset(); }
 
