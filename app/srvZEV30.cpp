@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr wchar_t kApplicationTitle[] = L"Quillmere OPC Server";
 constexpr wchar_t kCloseWarningCaption[] = L"COM Server Warning";
 constexpr wchar_t kCloseWarningText[] =
     L"There are still active COM objects in this application.  One or more clients may have references to these "
@@ -60,23 +59,26 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return 1;
     }
 
+    // Every way out finalises the modules in reverse order.
+    auto finish = [&com](int exitCode) {
+        com.Stop();
+        FinalizeOpcServer();
+        return exitCode;
+    };
+
     // 2. A second start without arguments hands over and ends.
-    if (!ShouldStart(kMainWindowClassName, ProgramArguments())) return 0;
+    if (!ShouldStart(kMainWindowClassName, ProgramArguments())) return finish(0);
 
     // 3. COM start-up; a register or unregister start ends here.
-    int exitCode = 0;
     try {
-        if (!com.Start()) {
-            com.Stop();
-            return 0;
-        }
+        if (!com.Start()) return finish(0);
     } catch (const std::exception& e) {
         ReportStartFailure(e.what());
-        com.Stop();
-        return 1;
+        return finish(1);
     }
 
-    // 4.-6. Title, main window, message loop.
+    // 5.-6. Main window and message loop.
+    int exitCode = 0;
     {
         TMF mainForm;
         TConnectionViewEvents connectionView;
@@ -95,8 +97,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         ZEV30()->AttachValueTable(nullptr);
     }
 
-    // 7. Reverse order: class objects, item server (window and caches).
-    com.Stop();
-    FinalizeOpcServer();
-    return exitCode;
+    // 7. Class objects and COM first, then the item server (window and caches).
+    return finish(exitCode);
 }
