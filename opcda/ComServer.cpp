@@ -59,8 +59,9 @@ void TComServer::UpdateRegistry(bool registerServer)
 {
     const std::wstring exe = ExePath();
     if (registerServer) {
-        UpdateProxyRegistration(exe, true);
+        // The class keys first: a missing proxy DLL must not keep them from being written.
         for (const auto& f : factories_) f->UpdateRegistry(true);
+        UpdateProxyRegistration(exe, true);
     } else {
         for (const auto& f : factories_) f->UpdateRegistry(false);
         UpdateProxyRegistration(exe, false);

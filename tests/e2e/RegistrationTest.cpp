@@ -102,3 +102,22 @@ TEST_F(Registration, ArgumentWithoutPrefixOrWithSuffixIsANormalStart)
         EXPECT_TRUE(server.WaitForExit(20000));
     }
 }
+
+TEST_F(Registration, MissingProxyDllFailsRegisterAfterWritingTheClassKeys)
+{
+    // A copy of the server in a folder without the proxy DLL.
+    const std::wstring folder = BesideTest(L"no-proxy");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folder + L"\\" + kServerExe;
+    ASSERT_TRUE(CopyFileW(BesideTest(kServerExe).c_str(), copy.c_str(), FALSE));
+
+    TProcess server(copy, L"/RegServer");
+    ASSERT_TRUE(server.Started());
+    DWORD code = 0;
+    ASSERT_TRUE(server.WaitForExit(30000, &code));
+    EXPECT_NE(code, 0u) << "a register start reports the missing proxy DLL";
+    const auto localServer = ClassesRootDefault(kClsidKey + L"\\LocalServer32");
+    ASSERT_TRUE(localServer.has_value());
+    EXPECT_NE(localServer->find(L"no-proxy"), std::wstring::npos) << "the class keys are written all the same";
+    DeleteFileW(copy.c_str());
+}
