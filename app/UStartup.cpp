@@ -1,6 +1,6 @@
 #include "UStartup.h"
 
-#include "TextUtil.h"
+#include "com/TextUtil.h"
 
 std::string PackCommandLine(const std::vector<std::wstring>& args)
 {

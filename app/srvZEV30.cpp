@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <exception>
 
-#include "ComServer.h"
+#include "registration/ComServer.h"
 #include "ConnectionView.h"
 #include "MainUnit.h"
 #include "OpcServer.h"
 #include "ZEV30.h"
-#include "ServerObjectCount.h"
-#include "StartMode.h"
+#include "com/ServerObjectCount.h"
+#include "registration/StartMode.h"
 #include "UStartup.h"
 
 namespace {

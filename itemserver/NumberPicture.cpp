@@ -6,8 +6,8 @@
 #include <cmath>
 #include <system_error>
 
-#include "ComOwners.h"
-#include "OpcError.h"
+#include "com/ComOwners.h"
+#include "contract/OpcError.h"
 
 namespace {
 

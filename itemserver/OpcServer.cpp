@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "RegisterOpcServer.h"
+#include "registration/RegisterOpcServer.h"
 #include "ZEV30.h"
 
 // {1282FC28-A5E5-4AB3-A6EB-C2CF4B7F30FA}

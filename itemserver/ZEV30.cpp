@@ -1,7 +1,7 @@
 #include "ZEV30.h"
 
-#include "AddressSpace.h"
-#include "OpcError.h"
+#include "addrspace/AddressSpace.h"
+#include "contract/OpcError.h"
 #include "ZevCatalogue.h"
 #include "ZevValueAccess.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ConnectionEvents.h"
-#include "ItemServer.h"
+#include "contract/ItemServer.h"
 #include "ItemValueTable.h"
 
 class TZEV30 : public TOpcItemServer {

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "ComOwners.h"
-#include "OpcError.h"
-#include "TextUtil.h"
+#include "com/ComOwners.h"
+#include "contract/OpcError.h"
+#include "com/TextUtil.h"
 #include "ZevCatalogue.h"
 
 namespace {

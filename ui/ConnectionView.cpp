@@ -2,7 +2,7 @@
 
 #include "MainUnit.h"
 #include "RecordInfoText.h"
-#include "ServerItem.h"
+#include "cache/ServerItem.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 // the main window does not exist, nothing is shown and no record changes.
 // Main thread only, like the hooks that call these.
 #pragma once
-#include "ClientInfo.h"
-#include "GroupInfo.h"
-#include "GroupItemInfo.h"
+#include "contract/ClientInfo.h"
+#include "contract/GroupInfo.h"
+#include "contract/GroupItemInfo.h"
 
 namespace ConnectionView {
 

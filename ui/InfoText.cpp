@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "LocaleText.h"
-#include "TextUtil.h"
+#include "com/TextUtil.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "LocaleText.h"
 #include "ProcessWatch.h"
-#include "TextUtil.h"
+#include "com/TextUtil.h"
 
 TMF* MF = nullptr;
 

@@ -1,6 +1,6 @@
 #include "RecordInfoText.h"
 
-#include "ServerItem.h"
+#include "cache/ServerItem.h"
 
 TClientInfoFacts FactsOf(const TClientInfo& client)
 {

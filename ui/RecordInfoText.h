@@ -2,9 +2,9 @@
 #pragma once
 #include <string>
 
-#include "ClientInfo.h"
-#include "GroupInfo.h"
-#include "GroupItemInfo.h"
+#include "contract/ClientInfo.h"
+#include "contract/GroupInfo.h"
+#include "contract/GroupItemInfo.h"
 #include "InfoText.h"
 
 TClientInfoFacts FactsOf(const TClientInfo& client);

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "AddressSpace.h"
-#include "OpcError.h"
+#include "addrspace/AddressSpace.h"
+#include "contract/OpcError.h"
 #include "RaisedCode.h"
 
 // The message of the E that f raised, or a marker when it raised nothing.

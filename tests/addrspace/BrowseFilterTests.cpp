@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "AddrTestSupport.h"
-#include "BrowseFilter.h"
+#include "addrspace/BrowseFilter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "AddrTestSupport.h"
-#include "AddressSpaceBrowser.h"
+#include "addrspace/AddressSpaceBrowser.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <set>
 #include <stdexcept>
 
-#include "ComBoundary.h"
-#include "ComObject.h"
-#include "HandleTable.h"
-#include "OpcArgs.h"
-#include "ServerObjectCount.h"
+#include "com/ComBoundary.h"
+#include "com/ComObject.h"
+#include "com/HandleTable.h"
+#include "server/OpcArgs.h"
+#include "com/ServerObjectCount.h"
 
 MIDL_INTERFACE("0b6d7a10-3c1e-4f55-9a41-5e2f1c7d8a01")
 ITestAlpha : public IUnknown {

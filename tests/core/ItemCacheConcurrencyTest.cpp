@@ -5,9 +5,10 @@
 #include <atomic>
 #include <thread>
 
+#include "cache/ServerItemList.h"
 #include "FakeItemServer.h"
 #include "FakeRecords.h"
-#include "ItemCache.h"
+#include "cache/ItemCache.h"
 #include "TestValues.h"
 
 namespace {

@@ -2,9 +2,10 @@
 // pushed changes.
 #include <gtest/gtest.h>
 
+#include "cache/ServerItemList.h"
 #include "FakeItemServer.h"
 #include "FakeRecords.h"
-#include "ItemCache.h"
+#include "cache/ItemCache.h"
 #include "RaisedCode.h"
 #include "TestValues.h"
 
@@ -256,7 +257,7 @@ TEST_F(ItemCacheTest, PushedChangesReachEveryGroupItemOfTheServerItem)
 
 }  // namespace
 
-#include "ItemResult.h"
+#include "cache/ItemResult.h"
 
 namespace {
 

@@ -3,10 +3,12 @@
 
 #include <memory>
 
+#include "host/ServerWindow.h"
+#include "cache/ServerItemList.h"
 #include "FakeItemServer.h"
-#include "ItemCache.h"
-#include "ItemServer.h"
-#include "OpcError.h"
+#include "cache/ItemCache.h"
+#include "contract/ItemServer.h"
+#include "contract/OpcError.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Result-code texts and the conversion of errors to HRESULTs.
 #include <gtest/gtest.h>
 
-#include "OpcError.h"
-#include "OpcMessages.h"
+#include "contract/OpcError.h"
+#include "host/OpcMessages.h"
 
 namespace {
 

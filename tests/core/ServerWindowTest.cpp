@@ -8,7 +8,7 @@
 #include "FakeItemServer.h"
 #include "FakeRecords.h"
 #include "MessagePump.h"
-#include "ServerWindow.h"
+#include "host/ServerWindow.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <set>
 
-#include "OpcArgs.h"
-#include "OpcError.h"
-#include "OpcTime.h"
-#include "OpcTypes.h"
+#include "server/OpcArgs.h"
+#include "contract/OpcError.h"
+#include "host/OpcTime.h"
+#include "contract/OpcTypes.h"
 #include "RaisedCode.h"
-#include "TaskMemory.h"
+#include "com/TaskMemory.h"
 
 namespace {
 

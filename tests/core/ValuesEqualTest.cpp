@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestValues.h"
-#include "VariantCompare.h"
+#include "cache/VariantCompare.h"
 
 namespace {
 

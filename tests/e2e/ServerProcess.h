@@ -8,7 +8,7 @@
 
 #include "opcda.h"
 #include "opcerror.h"
-#include "ComObject.h"
+#include "com/ComObject.h"
 #include "MessagePump.h"
 
 constexpr wchar_t kServerExe[] = L"srvZEV30.exe";

@@ -1,7 +1,7 @@
 // The shutdown connection point: a client's IOPCShutdown sink crosses to the
 // server through the proxies and is held there.
 #include "ConnectedServer.h"
-#include "ComObject.h"
+#include "com/ComObject.h"
 
 #include <olectl.h>
 

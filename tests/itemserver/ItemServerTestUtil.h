@@ -9,8 +9,8 @@
 
 #include "ItemValueTable.h"
 #include "NumberPicture.h"
-#include "OpcError.h"
-#include "ComOwners.h"
+#include "contract/OpcError.h"
+#include "com/ComOwners.h"
 #include "RaisedCode.h"
 #include "ZevValueAccess.h"
 

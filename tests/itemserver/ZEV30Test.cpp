@@ -6,9 +6,10 @@
 #include <memory>
 #include <set>
 
-#include "AddressSpace.h"
-#include "ComServer.h"
-#include "ItemCache.h"
+#include "com/TextUtil.h"
+#include "addrspace/AddressSpace.h"
+#include "registration/ComServer.h"
+#include "cache/ItemCache.h"
 #include "ItemServerTestUtil.h"
 #include "OpcServer.h"
 #include "ZEV30.h"

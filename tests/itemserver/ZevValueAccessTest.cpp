@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ItemServerTestUtil.h"
-#include "TextUtil.h"
+#include "com/TextUtil.h"
 #include "ZevCatalogue.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // The server object as the client record: its place in the client list, the
 // hooks the item server receives, its name and its locale.
+#include "host/ClientList.h"
 #include "ServerTestSupport.h"
 
 namespace {

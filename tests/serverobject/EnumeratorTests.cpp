@@ -1,7 +1,7 @@
 // The enumerators a client receives: IEnumString over browse results,
 // IEnumUnknown over interface references and IEnumConnectionPoints over the
 // shutdown point.
-#include "ListEnumerator.h"
+#include "com/ListEnumerator.h"
 #include "ServerTestSupport.h"
 
 namespace {

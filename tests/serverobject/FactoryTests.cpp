@@ -2,6 +2,7 @@
 // could not hand out does not live on.
 #include <objidl.h>
 
+#include "host/ClientList.h"
 #include "ServerTestSupport.h"
 
 namespace {

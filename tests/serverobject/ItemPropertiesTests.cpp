@@ -1,7 +1,8 @@
 // The six fixed item properties of IOPCItemProperties: what they report, how
 // often they read the item, and that a lookup gives back what it resolved.
+#include "cache/ServerItemList.h"
 #include "FakeRecords.h"
-#include "OpcTime.h"
+#include "host/OpcTime.h"
 #include "ServerTestSupport.h"
 
 namespace {

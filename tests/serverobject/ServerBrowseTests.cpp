@@ -1,5 +1,6 @@
 // Browsing the address space through the server object's
 // IOPCBrowseServerAddressSpace, in a flat and in a hierarchical space.
+#include "host/ClientList.h"
 #include "ServerTestSupport.h"
 
 namespace {

@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "cache/ServerItemList.h"
+#include "host/ClientList.h"
 #include "FakeItemServer.h"
-#include "ItemCache.h"
-#include "OpcServerFactory.h"
-#include "ServerImpl.h"
-#include "ServerObjectCount.h"
+#include "cache/ItemCache.h"
+#include "registration/OpcServerFactory.h"
+#include "server/ServerImpl.h"
+#include "com/ServerObjectCount.h"
 #include "TestValues.h"
 #include "opcda.h"
 

@@ -1,5 +1,5 @@
 // The server status and the error texts that a client reads.
-#include "OpcTime.h"
+#include "host/OpcTime.h"
 #include "ServerTestSupport.h"
 
 namespace {

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "ComOwners.h"
-#include "ItemServer.h"
-#include "OpcError.h"
-#include "TextUtil.h"
+#include "addrspace/AddressSpace.h"
+#include "com/ComOwners.h"
+#include "contract/ItemServer.h"
+#include "contract/OpcError.h"
+#include "com/TextUtil.h"
 
 class TFakeItemServer : public TOpcItemServer {
 public:

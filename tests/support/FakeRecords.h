@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "ClientInfo.h"
-#include "GroupInfo.h"
-#include "GroupItemInfo.h"
-#include "ItemCache.h"
-#include "ServerItem.h"
+#include "contract/ClientInfo.h"
+#include "contract/GroupInfo.h"
+#include "contract/GroupItemInfo.h"
+#include "cache/ItemCache.h"
+#include "cache/ServerItem.h"
 
 class TFakeClient : public TClientInfo {
 public:

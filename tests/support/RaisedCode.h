@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "OpcError.h"
+#include "contract/OpcError.h"
 
 // The code of the EOpcError that action raised, or S_OK when it returned.
 template <class Action>

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ComOwners.h"
+#include "com/ComOwners.h"
 
 inline UniqueVariant MakeI4(LONG v)
 {

@@ -4,10 +4,10 @@
 // its cap.
 #include "ConnectionView.h"
 #include "FakeRecords.h"
-#include "ItemServer.h"
+#include "contract/ItemServer.h"
 #include "LocaleText.h"
-#include "OpcError.h"
-#include "TextUtil.h"
+#include "contract/OpcError.h"
+#include "com/TextUtil.h"
 #include "UiTestUtil.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // What the OPC structures of task-allocated arrays own beyond their own
 // bytes, for the TaskMemArray owners of the server and of the client.
 #pragma once
-#include "ComOwners.h"
+#include "com/ComOwners.h"
 #include "opcda.h"
 
 template <>

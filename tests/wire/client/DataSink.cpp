@@ -1,5 +1,5 @@
 #include "client/DataSink.h"
-#include "ComBoundary.h"
+#include "com/ComBoundary.h"
 
 namespace wire {
 

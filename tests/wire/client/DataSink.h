@@ -1,8 +1,8 @@
 // The client's IOPCDataCallback sink: keeps a copy of every data change it
 // receives.
 #pragma once
-#include "ComObject.h"
-#include "ComOwners.h"
+#include "com/ComObject.h"
+#include "com/ComOwners.h"
 #include "opcda.h"
 #include <vector>
 

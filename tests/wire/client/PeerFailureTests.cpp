@@ -1,7 +1,7 @@
 // A peer that dies must cost the survivor an error code, not its life: the
 // server calls the sink of a killed client, and a client calls a server that
 // ends in the middle of a call. Both go through the project's proxies.
-#include "ComObject.h"
+#include "com/ComObject.h"
 #include "MessagePump.h"
 #include "OpcElementCleanup.h"
 #include "WireProtocol.h"

@@ -1,5 +1,5 @@
 // The proxy/stub DLL registers and unregisters itself through regsvr32.
-#include "ServerRegistration.h"
+#include "registration/ServerRegistration.h"
 #include "client/WireEnvironment.h"
 #include "opcda.h"
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "client/ServerConnection.h"
-#include "ServerRegistration.h"
+#include "registration/ServerRegistration.h"
 #include "WireProtocol.h"
 
 namespace wire {

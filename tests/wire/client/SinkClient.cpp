@@ -4,7 +4,7 @@
 #include "client/ServerConnection.h"
 #include "client/WireEnvironment.h"
 #include "MessagePump.h"
-#include "ServerRegistration.h"
+#include "registration/ServerRegistration.h"
 #include "WireProtocol.h"
 #include <ocidl.h>
 

@@ -1,5 +1,5 @@
 #include "client/WireEnvironment.h"
-#include "ServerRegistration.h"
+#include "registration/ServerRegistration.h"
 #include "WireProtocol.h"
 #include "opcda.h"
 

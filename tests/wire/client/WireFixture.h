@@ -2,7 +2,7 @@
 // through COM activation and, at the end, checks that the process exits
 // cleanly once the test has released everything it got from it.
 #pragma once
-#include "ComObject.h"
+#include "com/ComObject.h"
 #include "MessagePump.h"
 #include "OpcElementCleanup.h"
 #include "TestValues.h"

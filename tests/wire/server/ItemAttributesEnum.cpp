@@ -1,5 +1,5 @@
 #include "server/ItemAttributesEnum.h"
-#include "ComBoundary.h"
+#include "com/ComBoundary.h"
 #include "OpcElementCleanup.h"
 #include "TestValues.h"
 #include "server/ItemTable.h"

@@ -1,7 +1,7 @@
 // IEnumOPCItemAttributes over a snapshot of a group's items.
 #pragma once
-#include "ComObject.h"
-#include "ComOwners.h"
+#include "com/ComObject.h"
+#include "com/ComOwners.h"
 #include "opcda.h"
 #include "server/WireGroup.h"
 #include <vector>

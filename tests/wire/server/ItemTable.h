@@ -1,7 +1,7 @@
 // The test server's items: a flat list of four values of different shapes,
 // shared by all clients of the process (used on the server's one thread).
 #pragma once
-#include "ComOwners.h"
+#include "com/ComOwners.h"
 #include "opcda.h"
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "server/ServerProcess.h"
-#include "ComBoundary.h"
-#include "ComObject.h"
-#include "ServerObjectCount.h"
-#include "ServerRegistration.h"
+#include "com/ComBoundary.h"
+#include "com/ComObject.h"
+#include "com/ServerObjectCount.h"
+#include "registration/ServerRegistration.h"
 #include "WireProtocol.h"
 #include "server/WireServer.h"
 #include <objbase.h>

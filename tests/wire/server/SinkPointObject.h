@@ -2,10 +2,10 @@
 // Sink: it answers IConnectionPointContainer with the core's contained
 // TConnectionPoint and keeps the advised sink as Sink.
 #pragma once
-#include "ComBoundary.h"
-#include "ComObject.h"
-#include "ConnectionPoint.h"
-#include "EnumerateCP.h"
+#include "com/ComBoundary.h"
+#include "com/ComObject.h"
+#include "com/ConnectionPoint.h"
+#include "com/EnumerateCP.h"
 #include <ocidl.h>
 #include <olectl.h>
 

@@ -1,6 +1,6 @@
 #include "server/WireServer.h"
-#include "ComBoundary.h"
-#include "ListEnumerator.h"
+#include "com/ComBoundary.h"
+#include "com/ListEnumerator.h"
 #include "WireProtocol.h"
 #include "opcerror.h"
 #include "server/ItemTable.h"

@@ -1,5 +1,5 @@
 // WireServer: IOPCItemProperties, three properties per item.
-#include "ComBoundary.h"
+#include "com/ComBoundary.h"
 #include "TestValues.h"
 #include "opcerror.h"
 #include "server/ItemTable.h"

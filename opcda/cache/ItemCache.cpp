@@ -1,0 +1,50 @@
+#include "cache/ItemCache.h"
+
+#include <stdexcept>
+
+#include "contract/ItemServer.h"
+#include "contract/OpcError.h"
+#include "contract/OpcTypes.h"
+#include "cache/ServerItemList.h"
+
+TServerItem* AcquireServerItem(TGroupItemInfo& groupItem, const std::wstring& itemId)
+{
+    return RequireItemServer().ItemCache().Acquire(groupItem, itemId);
+}
+
+void ReleaseServerItem(TServerItem& item, TGroupItemInfo& groupItem) noexcept
+{
+    item.Owner().Release(item, groupItem);
+}
+
+TServerItemRefPtr LookupItemRef(const std::wstring& itemId)
+{
+    return RequireItemServer().ItemCache().Lookup(itemId);
+}
+
+void ReadServerItem(TServerItemRef& item, UniqueVariant& value, WORD& quality)
+{
+    if ((item.AccessRights() & AccessReadable) == 0) RaiseOpcError(OPC_E_BADRIGHTS);
+    quality = QualityGood;
+    item.Server().ReadItemValue(item.Handle(), quality, *value.put());
+}
+
+void WriteServerItem(TServerItemRef& item, const VARIANT& value)
+{
+    if ((item.AccessRights() & AccessWriteable) == 0) RaiseOpcError(OPC_E_BADRIGHTS);
+    try {
+        if (V_VT(&value) == item.CanonicalType()) {
+            item.Server().WriteItemValue(item.Handle(), value);
+            return;
+        }
+        UniqueVariant converted;
+        RaiseIfFailed(VariantChangeType(converted.put(), const_cast<VARIANT*>(&value), 0, item.CanonicalType()));
+        item.Server().WriteItemValue(item.Handle(), converted.get());
+    } catch (const EVariantError&) {
+        RaiseOpcError(OPC_E_BADTYPE);
+    } catch (const std::invalid_argument&) {
+        RaiseOpcError(OPC_E_BADTYPE);
+    } catch (const std::out_of_range&) {
+        RaiseOpcError(OPC_E_BADTYPE);
+    }
+}

@@ -1,0 +1,69 @@
+#include "com/ConnectionPoint.h"
+
+#include <olectl.h>
+
+#include "com/ComBoundary.h"
+
+TConnectionPoint::TConnectionPoint(IConnectionPointContainer& owner, REFIID connectionIid, TNotify notify)
+    : owner_(owner), iid_(connectionIid), notify_(std::move(notify))
+{
+}
+
+TConnectionPoint::~TConnectionPoint() = default;
+
+STDMETHODIMP TConnectionPoint::QueryInterface(REFIID riid, void** ppv) noexcept
+{
+    RETURN_HR_IF_NULL(E_POINTER, ppv);
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IConnectionPoint) return E_NOINTERFACE;
+    *ppv = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP TConnectionPoint::GetConnectionInterface(IID* piid) noexcept
+{
+    RETURN_HR_IF_NULL(E_POINTER, piid);
+    *piid = iid_;
+    return S_OK;
+}
+
+STDMETHODIMP TConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** ppCPC) noexcept
+{
+    RETURN_HR_IF_NULL(E_POINTER, ppCPC);
+    *ppCPC = &owner_;
+    owner_.AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP TConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) noexcept
+{
+    RETURN_HR_IF_NULL(E_POINTER, pdwCookie);
+    *pdwCookie = 0;
+    RETURN_HR_IF_NULL(E_POINTER, pUnkSink);
+    if (sink_) return CONNECT_E_CANNOTCONNECT;
+    // A sink that the notification method refuses (for example one without
+    // the connection interface) is not kept.
+    const HRESULT hr = ComBoundary([&] {
+        if (notify_) notify_(pUnkSink, true);
+    });
+    if (FAILED(hr)) return CONNECT_E_CANNOTCONNECT;
+    sink_ = pUnkSink;
+    *pdwCookie = 1;
+    return S_OK;
+}
+
+STDMETHODIMP TConnectionPoint::Unadvise(DWORD /*dwCookie*/) noexcept
+{
+    if (!sink_) return CONNECT_E_NOCONNECTION;
+    ComPtr<IUnknown> sink = std::move(sink_);
+    return ComBoundary([&] {
+        if (notify_) notify_(sink.Get(), false);
+    });
+}
+
+STDMETHODIMP TConnectionPoint::EnumConnections(IEnumConnections** ppEnum) noexcept
+{
+    if (ppEnum) *ppEnum = nullptr;
+    return E_NOTIMPL;
+}

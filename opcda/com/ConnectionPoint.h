@@ -1,0 +1,42 @@
+// A connection point contained in its owner: it holds at most one sink and
+// lives as long as the owner, to which it forwards its reference counting.
+// The owner holds the point; the point refers back without a reference.
+#pragma once
+#include <windows.h>
+#include <ocidl.h>
+
+#include <functional>
+
+#include "com/ComObject.h"
+
+class TConnectionPoint final : public IConnectionPoint {
+public:
+    // Called with (sink, true) on Advise before the sink is stored, and with
+    // (sink, false) on Unadvise. Raising from an advise refuses the sink.
+    using TNotify = std::function<void(IUnknown* sink, bool advised)>;
+
+    TConnectionPoint(IConnectionPointContainer& owner, REFIID connectionIid, TNotify notify);
+    ~TConnectionPoint();
+    TConnectionPoint(const TConnectionPoint&) = delete;
+    TConnectionPoint& operator=(const TConnectionPoint&) = delete;
+
+    bool HasSink() const noexcept { return sink_ != nullptr; }
+    // Drops the sink without telling the notification method.
+    void DropSink() noexcept { sink_.Reset(); }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return owner_.AddRef(); }
+    STDMETHODIMP_(ULONG) Release() noexcept override { return owner_.Release(); }
+
+    STDMETHODIMP GetConnectionInterface(IID* piid) noexcept override;
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** ppCPC) noexcept override;
+    STDMETHODIMP Advise(IUnknown* pUnkSink, DWORD* pdwCookie) noexcept override;
+    STDMETHODIMP Unadvise(DWORD dwCookie) noexcept override;
+    STDMETHODIMP EnumConnections(IEnumConnections** ppEnum) noexcept override;
+
+private:
+    IConnectionPointContainer& owner_;
+    IID iid_;
+    TNotify notify_;
+    ComPtr<IUnknown> sink_;
+};

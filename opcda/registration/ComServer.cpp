@@ -1,0 +1,119 @@
+#include "registration/ComServer.h"
+
+#include "contract/OpcError.h"
+#include "com/ServerObjectCount.h"
+
+namespace {
+
+std::wstring ModulePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// Calls DllRegisterServer or DllUnregisterServer of the proxy DLL beside the executable.
+void UpdateProxyRegistration(const std::wstring& exePath, bool registerServer)
+{
+    const std::wstring dir = exePath.substr(0, exePath.find_last_of(L"\\/") + 1);
+    const std::wstring dll = dir + ProxyDllName;
+    HMODULE module = LoadLibraryW(dll.c_str());
+    if (!module) throw EOpcServer("Interface proxy DLL not found beside the server");
+    using TEntry = HRESULT(STDAPICALLTYPE*)();
+    auto entry = reinterpret_cast<TEntry>(
+        reinterpret_cast<void*>(GetProcAddress(module, registerServer ? "DllRegisterServer" : "DllUnregisterServer")));
+    const HRESULT hr = entry ? entry() : E_FAIL;
+    FreeLibrary(module);
+    if (FAILED(hr)) throw EOpcError(hr);
+}
+
+}  // namespace
+
+TComServer& TComServer::Instance()
+{
+    static TComServer server;
+    return server;
+}
+
+TComServer::TComServer() : startMode_(ParseStartMode(ProgramArguments())) {}
+
+std::wstring TComServer::ExePath() const { return ModulePath(); }
+
+std::wstring TComServer::ServerName() const
+{
+    std::wstring name = ModulePath();
+    name.erase(0, name.find_last_of(L"\\/") + 1);
+    if (const size_t dot = name.find_last_of(L'.'); dot != std::wstring::npos) name.erase(dot);
+    return name;
+}
+
+void TComServer::AddFactory(ComPtr<TOpcServerFactory> factory) { factories_.push_back(std::move(factory)); }
+
+void TComServer::UpdateRegistry(bool registerServer)
+{
+    const std::wstring exe = ExePath();
+    if (registerServer) {
+        // The class keys first: a missing proxy DLL must not keep them from being written.
+        for (const auto& f : factories_) f->UpdateRegistry(true);
+        UpdateProxyRegistration(exe, true);
+    } else {
+        for (const auto& f : factories_) f->UpdateRegistry(false);
+        UpdateProxyRegistration(exe, false);
+    }
+}
+
+bool TComServer::Start()
+{
+    mainThreadId_ = GetCurrentThreadId();
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr)) throw EOpcError(hr);
+    comInitialized_ = true;
+
+    try {
+        UpdateRegistry(startMode_ != TStartMode::Unregister);
+    } catch (...) {
+        if (startMode_ == TStartMode::Register) throw;
+    }
+    if (startMode_ == TStartMode::Register || startMode_ == TStartMode::Unregister) return false;
+
+    ServerObjectCount::SetZeroNotifier([this] { OnLastObjectReleased(); });
+    RegisterClassObjects();
+    return true;
+}
+
+void TComServer::RegisterClassObjects()
+{
+    for (const auto& f : factories_) {
+        DWORD cookie = 0;
+        const HRESULT hr = CoRegisterClassObject(f->ClassInfo().ClassId, static_cast<IClassFactory*>(f.Get()),
+                                                 CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookie);
+        if (FAILED(hr)) throw EOpcError(hr);
+        cookies_.push_back(cookie);
+    }
+    const HRESULT hr = CoResumeClassObjects();
+    if (FAILED(hr)) throw EOpcError(hr);
+}
+
+void TComServer::OnLastObjectReleased()
+{
+    // Only a process that COM started ends with its last client.
+    if (startMode_ == TStartMode::Automation) PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0);
+}
+
+void TComServer::Stop() noexcept
+{
+    ServerObjectCount::SetZeroNotifier({});
+    for (DWORD cookie : cookies_) CoRevokeClassObject(cookie);
+    cookies_.clear();
+    factories_.clear();
+    if (comInitialized_) {
+        CoUninitialize();
+        comInitialized_ = false;
+    }
+}

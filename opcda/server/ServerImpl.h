@@ -1,0 +1,85 @@
+// The server object: one per client that creates the server's COM class. It
+// is the client's entry point and, as a TClientInfo, the client record that
+// the item server's hooks receive.
+#pragma once
+#include <windows.h>
+#include <ocidl.h>
+
+#include <memory>
+
+#include "contract/ClientInfo.h"
+#include "com/ComObject.h"
+#include "com/ConnectionPoint.h"
+#include "opcda.h"
+
+class TServerImpl final
+    : public TComObject<IOPCServer, IOPCCommon, IOPCItemProperties, IOPCBrowseServerAddressSpace,
+                        IConnectionPointContainer, ISupportErrorInfo>,
+      public TClientInfo {
+public:
+    // Creates and initialises a server object; raises
+    // EOpcServer("OPCSERV: No item server") when there is no item server.
+    static ComPtr<TServerImpl> Create();
+
+    // IUnknown: the browse interface is refused when the item server says so.
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return TComObject::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() noexcept override { return TComObject::Release(); }
+
+    // IOPCServer
+    STDMETHODIMP AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRate, OPCHANDLE hClientGroup,
+                          LONG* pTimeBias, FLOAT* pPercentDeadband, DWORD dwLCID, OPCHANDLE* phServerGroup,
+                          DWORD* pRevisedUpdateRate, REFIID riid, LPUNKNOWN* ppUnk) noexcept override;
+    STDMETHODIMP GetErrorString(HRESULT dwError, LCID dwLocale, LPWSTR* ppString) noexcept override;
+    STDMETHODIMP GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) noexcept override;
+    STDMETHODIMP GetStatus(OPCSERVERSTATUS** ppServerStatus) noexcept override;
+    STDMETHODIMP RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) noexcept override;
+    STDMETHODIMP CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, LPUNKNOWN* ppUnk) noexcept override;
+
+    // IOPCCommon
+    STDMETHODIMP SetLocaleID(LCID dwLcid) noexcept override;
+    STDMETHODIMP GetLocaleID(LCID* pdwLcid) noexcept override;
+    STDMETHODIMP QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) noexcept override;
+    STDMETHODIMP GetErrorString(HRESULT dwError, LPWSTR* ppString) noexcept override;
+    STDMETHODIMP SetClientName(LPCWSTR szName) noexcept override;
+
+    // IOPCItemProperties
+    STDMETHODIMP QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD** ppPropertyIDs,
+                                          LPWSTR** ppDescriptions, VARTYPE** ppvtDataTypes) noexcept override;
+    STDMETHODIMP GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, VARIANT** ppvData,
+                                   HRESULT** ppErrors) noexcept override;
+    STDMETHODIMP LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, LPWSTR** ppszNewItemIDs,
+                               HRESULT** ppErrors) noexcept override;
+
+    // IOPCBrowseServerAddressSpace
+    STDMETHODIMP QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) noexcept override;
+    STDMETHODIMP ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) noexcept override;
+    STDMETHODIMP BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
+                                  VARTYPE vtDataTypeFilter, DWORD dwAccessRightsFilter,
+                                  LPENUMSTRING* ppIEnumString) noexcept override;
+    STDMETHODIMP GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) noexcept override;
+    STDMETHODIMP BrowseAccessPaths(LPCWSTR szItemID, LPENUMSTRING* ppIEnumString) noexcept override;
+
+    // IConnectionPointContainer
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept override;
+    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept override;
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) noexcept override;
+
+    // TClientInfo
+    size_t GroupCount() const override;
+    TGroupInfo* GroupAt(size_t index) const override;
+    void Disconnect() override;
+
+    IOPCShutdown* ShutdownSink() const noexcept { return shutdownSink_.Get(); }
+
+private:
+    TServerImpl();
+    ~TServerImpl() override;
+    void Initialize();
+
+    std::unique_ptr<TConnectionPoint> shutdownPoint_;
+    ComPtr<IOPCShutdown> shutdownSink_;
+    bool joinedClientList_ = false;
+};
