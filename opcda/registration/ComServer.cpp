@@ -103,14 +103,27 @@ void TComServer::RegisterClassObjects()
 void TComServer::OnLastObjectReleased()
 {
     // Only a process that COM started ends with its last client.
-    if (startMode_ == TStartMode::Automation) PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0);
+    if (startMode_ != TStartMode::Automation) return;
+    // From here on no activation may reach this process: a client that
+    // connects again at once must get a new server, not one that is ending.
+    // Windows' CoReleaseServerProcess would suspend the class objects at this
+    // point; Wine's only counts, so they are revoked here, and a factory
+    // reference that a client obtained earlier refuses to create.
+    for (const auto& f : factories_) f->RefuseInstances();
+    RevokeClassObjects();
+    PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0);
+}
+
+void TComServer::RevokeClassObjects() noexcept
+{
+    for (DWORD cookie : cookies_) CoRevokeClassObject(cookie);
+    cookies_.clear();
 }
 
 void TComServer::Stop() noexcept
 {
     ServerObjectCount::SetZeroNotifier({});
-    for (DWORD cookie : cookies_) CoRevokeClassObject(cookie);
-    cookies_.clear();
+    RevokeClassObjects();
     factories_.clear();
     if (comInitialized_) {
         CoUninitialize();

@@ -37,6 +37,7 @@ private:
     TComServer();
     void RegisterClassObjects();
     void OnLastObjectReleased();
+    void RevokeClassObjects() noexcept;
 
     TStartMode startMode_;
     DWORD mainThreadId_ = 0;

@@ -59,6 +59,7 @@ STDMETHODIMP TOpcServerFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid,
     *ppv = nullptr;
     // Server objects cannot be aggregated.
     if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
+    if (refusing_) return CO_E_SERVER_STOPPING;
     ComPtr<TServerImpl> server;
     try {
         server = TServerImpl::Create();

@@ -21,6 +21,10 @@ public:
     STDMETHODIMP_(ULONG) AddRef() noexcept override;
     STDMETHODIMP_(ULONG) Release() noexcept override;
 
+    // The process is ending: every later CreateInstance answers
+    // CO_E_SERVER_STOPPING, which makes COM start a new server.
+    void RefuseInstances() noexcept { refusing_ = true; }
+
     STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) noexcept override;
     STDMETHODIMP LockServer(BOOL fLock) noexcept override;
 
@@ -30,6 +34,7 @@ private:
     TServerClassInfo info_;
     std::atomic<ULONG> refs_{1};
     std::atomic<long> locks_{0};  // LockServer(TRUE) calls not yet undone
+    std::atomic<bool> refusing_{false};
 };
 
 // The text of the "VOD Error" box: the message, with a full stop appended

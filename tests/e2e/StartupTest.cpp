@@ -39,6 +39,28 @@ TEST_F(Startup, ComStartedServerEndsWhenItsLastClientReleases)
     EXPECT_TRUE(WaitForNoServer(20000));
 }
 
+TEST_F(Startup, ReconnectingRightAfterTheLastReleaseAlwaysSucceeds)
+{
+    // Scripting clients connect for every single read: an activation that
+    // arrives while the previous server ends must reach a live server.
+    for (int cycle = 0; cycle < 8; ++cycle) {
+        SCOPED_TRACE(cycle);
+        CLSID clsid{};
+        ASSERT_EQ(CLSIDFromProgID(kServerProgId, &clsid), S_OK);
+        ComPtr<IOPCServer> client;
+        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
+                                   reinterpret_cast<void**>(client.GetAddressOf())),
+                  S_OK);
+        OPCSERVERSTATUS* status = nullptr;
+        ASSERT_EQ(client->GetStatus(&status), S_OK);
+        ASSERT_NE(status, nullptr);
+        EXPECT_EQ(status->dwServerState, OPC_STATUS_RUNNING);
+        CoTaskMemFree(status->szVendorInfo);
+        CoTaskMemFree(status);
+    }
+    EXPECT_TRUE(WaitForNoServer(20000)) << "every server of the loop ends after its client";
+}
+
 TEST_F(Startup, HandStartedServerStaysWhenTheLastClientLeaves)
 {
     TProcess server(BesideTest(kServerExe), L"");

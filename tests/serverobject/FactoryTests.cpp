@@ -75,6 +75,16 @@ TEST_F(FactoryTest, EveryCallMakesAServerObjectOfItsOwnThatCountsInTheProcess)
     EXPECT_EQ(ServerObjectCount::Value(), objectsBefore);
 }
 
+TEST_F(FactoryTest, AnEndingProcessRefusesNewObjectsSoThatComStartsAnotherServer)
+{
+    static_cast<TOpcServerFactory*>(factory.Get())->RefuseInstances();
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IOPCServer), &object), CO_E_SERVER_STOPPING);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(items.hookCalls[1], 0) << "no server object was made";
+    EXPECT_EQ(ServerObjectCount::Value(), objectsBefore);
+}
+
 TEST_F(FactoryTest, LockServerHoldsTheProcessAndAnUnmatchedUnlockIsIgnored)
 {
     ComPtr<IOPCServer> server = Connect();
