@@ -1,5 +1,6 @@
 #include "UStartup.h"
 
+#include "MainUnit.h"
 #include "com/TextUtil.h"
 
 std::string PackCommandLine(const std::vector<std::wstring>& args)
@@ -32,7 +33,7 @@ bool ActivateExistingInstance(HWND window, const std::vector<std::wstring>& args
 {
     const bool accepted = args.empty() || SendCommandLine(window, args);
     if (!accepted) return false;
-    SendMessageW(window, kBringToFrontMessage, 0, 0);
+    SendMessageW(window, kMainWindowBringToFront, 0, 0);
     return true;
 }
 

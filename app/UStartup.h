@@ -6,8 +6,6 @@
 
 // Tag of the WM_COPYDATA record that carries a packed command line.
 constexpr ULONG_PTR kCommandLineDataTag = 0xDE1F1DAB;
-// Asks the running instance's main window to come to the front.
-constexpr UINT kBringToFrontMessage = WM_USER + 1;
 
 // Each argument's characters and a NUL byte, then one more NUL byte.
 std::string PackCommandLine(const std::vector<std::wstring>& args);

@@ -49,7 +49,7 @@ void ReportStartFailure(const char* what)
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    // 1. Modules: the COM server reads its start mode, the item server comes
+    // Modules: the COM server reads its start mode, the item server comes
     // up with its hidden window and registers the server's class.
     TComServer& com = TComServer::Instance();
     try {
@@ -66,10 +66,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return exitCode;
     };
 
-    // 2. A second start without arguments hands over and ends.
+    // A second start without arguments hands over and ends.
     if (!ShouldStart(kMainWindowClassName, ProgramArguments())) return finish(0);
 
-    // 3. COM start-up; a register or unregister start ends here.
+    // COM start-up; a register or unregister start ends here.
     try {
         if (!com.Start()) return finish(0);
     } catch (const std::exception& e) {
@@ -77,7 +77,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return finish(1);
     }
 
-    // 5.-6. Main window and message loop.
+    // Main window and message loop.
     int exitCode = 0;
     {
         TMF mainForm;
@@ -97,6 +97,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         ZEV30()->AttachValueTable(nullptr);
     }
 
-    // 7. Class objects and COM first, then the item server (window and caches).
+    // The end: class objects and COM first, then the item server (window and caches).
     return finish(exitCode);
 }

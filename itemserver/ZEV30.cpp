@@ -18,7 +18,7 @@ void TZEV30::ReleaseItemHandle(LONG) {}
 void TZEV30::BuildAddressSpace(TItemIdList& root)
 {
     for (const auto& entry : ZevCatalogue())
-        AddItemId(root, entry.ItemId, TNamespaceItem::Readable | TNamespaceItem::Writeable, entry.PublishedType);
+        AddItemId(root, entry.ItemId, TAccessRights::ReadWrite(), entry.PublishedType);
 }
 
 void TZEV30::ReadItemValue(LONG handle, WORD&, VARIANT& value)

@@ -1,5 +1,7 @@
 #include "Band.h"
 
+#include "GdiOwners.h"
+
 namespace {
 // A deep blue that fades to a lighter steel blue, with a darker bottom edge.
 constexpr COLORREF kFrom = RGB(24, 52, 96);
@@ -27,13 +29,7 @@ void TBand::OnPaint(HDC dc, const RECT& client)
         const COLORREF c = RGB(Mix(GetRValue(kFrom), GetRValue(kTo), x, width),
                                Mix(GetGValue(kFrom), GetGValue(kTo), x, width),
                                Mix(GetBValue(kFrom), GetBValue(kTo), x, width));
-        HBRUSH brush = CreateSolidBrush(c);
-        RECT column{x, client.top, x + 4, client.bottom - 1};
-        FillRect(dc, &column, brush);
-        DeleteObject(brush);
+        FillSolidRect(dc, RECT{x, client.top, x + 4, client.bottom - 1}, c);
     }
-    HBRUSH edge = CreateSolidBrush(kEdge);
-    RECT bottom{client.left, client.bottom - 1, client.right, client.bottom};
-    FillRect(dc, &bottom, edge);
-    DeleteObject(edge);
+    FillSolidRect(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, kEdge);
 }

@@ -1,21 +1,32 @@
-// TBufferedDC: an off-screen bitmap the size of a window's area; drawing goes
-// there and is copied to the screen in one go when the object ends, so a
-// repaint never shows half-drawn states.
+// TBufferedDC: an off-screen bitmap the size of a window's area; a paint
+// draws there and is copied to the screen in one go, so a repaint never shows
+// half-drawn states. The bitmap is kept between paints and made again only
+// when the area's size changes.
 #pragma once
 #include <windows.h>
 
+#include "GdiOwners.h"
+
 class TBufferedDC {
 public:
-    TBufferedDC(HDC target, const RECT& area);
+    TBufferedDC() = default;
     ~TBufferedDC();
     TBufferedDC(const TBufferedDC&) = delete;
     TBufferedDC& operator=(const TBufferedDC&) = delete;
-    HDC Dc() const noexcept { return memory_ ? memory_ : target_; }
+
+    // The DC to draw a paint of area on target into: the kept bitmap, or
+    // target itself when no bitmap can be had (empty area, no GDI resources).
+    HDC Begin(HDC target, const RECT& area);
+    // Copies what was drawn since Begin to the target.
+    void End() noexcept;
 
 private:
-    HDC target_;
-    RECT area_;
-    HDC memory_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
+    bool Ensure(HDC target, int width, int height);
+
+    TMemoryDC memory_;
+    TGdiBitmap bitmap_;
+    HGDIOBJ originalBitmap_ = nullptr;
+    SIZE size_{};
+    HDC target_ = nullptr;
+    RECT area_{};
 };

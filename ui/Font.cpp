@@ -10,10 +10,5 @@ TFont::TFont(const wchar_t* face, int pixelHeight, bool bold)
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
     wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-    font_ = CreateFontIndirectW(&lf);
-}
-
-TFont::~TFont()
-{
-    if (font_) DeleteObject(font_);
+    font_.reset(CreateFontIndirectW(&lf));
 }

@@ -2,14 +2,15 @@
 #pragma once
 #include <windows.h>
 
+#include "GdiOwners.h"
+
 class TFont {
 public:
     TFont(const wchar_t* face, int pixelHeight, bool bold = false);
-    ~TFont();
     TFont(const TFont&) = delete;
     TFont& operator=(const TFont&) = delete;
-    HFONT Handle() const noexcept { return font_; }
+    HFONT Handle() const noexcept { return font_.get(); }
 
 private:
-    HFONT font_;
+    TGdiFont font_;
 };

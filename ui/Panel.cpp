@@ -1,5 +1,7 @@
 #include "Panel.h"
 
+#include "GdiOwners.h"
+
 void TPanel::CreatePanel(HWND parent, COLORREF color, DWORD exStyle)
 {
     color_ = color;
@@ -14,7 +16,5 @@ void TPanel::CreatePanel(HWND parent, COLORREF color, DWORD exStyle)
 
 void TPanel::OnPaint(HDC dc, const RECT& client)
 {
-    HBRUSH brush = CreateSolidBrush(color_);
-    FillRect(dc, &client, brush);
-    DeleteObject(brush);
+    FillSolidRect(dc, client, color_);
 }

@@ -74,7 +74,13 @@ LRESULT CALLBACK TWindow::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         self->hwnd_ = nullptr;
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
-    return self->WndProc(msg, wp, lp);
+    // Nothing may unwind through the system's window code.
+    try {
+        return self->WndProc(msg, wp, lp);
+    } catch (...) {
+        self->OnUnhandledException(msg, std::current_exception());
+        return msg == WM_CREATE ? -1 : 0;
+    }
 }
 
 LRESULT TWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp)
@@ -125,14 +131,20 @@ bool TWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 
 void TWindow::Paint()
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+    // EndPaint runs whatever OnPaint does, or the window would be asked to
+    // paint again and again.
+    struct TPaint {
+        HWND window;
+        PAINTSTRUCT ps{};
+        explicit TPaint(HWND w) : window(w) { BeginPaint(window, &ps); }
+        ~TPaint() { EndPaint(window, &ps); }
+    } paint(hwnd_);
     const RECT client = ClientRect();
-    if (PaintsBuffered()) {
-        TBufferedDC buffer(dc, client);
-        OnPaint(buffer.Dc(), client);
-    } else {
-        OnPaint(dc, client);
+    if (!PaintsBuffered()) {
+        OnPaint(paint.ps.hdc, client);
+        return;
     }
-    EndPaint(hwnd_, &ps);
+    HDC dc = paintBuffer_.Begin(paint.ps.hdc, client);
+    OnPaint(dc, client);
+    paintBuffer_.End();
 }

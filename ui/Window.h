@@ -4,7 +4,10 @@
 // child controls back to their TControl objects.
 #pragma once
 #include <windows.h>
+#include <exception>
 #include <string>
+
+#include "BufferedPaint.h"
 
 struct TWindowCreateArgs {
     std::wstring ClassName;          // registered on first use
@@ -47,6 +50,10 @@ protected:
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     // Whether OnPaint draws the whole area through an off-screen bitmap.
     virtual bool PaintsBuffered() const { return false; }
+    // A handler raised. The message is answered as unhandled (WM_CREATE as
+    // failed); nothing unwinds through the system's window code. Default:
+    // nothing more, as operator-facing failures are silent.
+    virtual void OnUnhandledException(UINT /*msg*/, std::exception_ptr /*error*/) noexcept {}
 
 private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -54,4 +61,5 @@ private:
     void Paint();
 
     HWND hwnd_ = nullptr;
+    TBufferedDC paintBuffer_;
 };

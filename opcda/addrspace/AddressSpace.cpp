@@ -16,7 +16,7 @@ TNamespaceNode* TNamespaceNode::ChildAt(int) const { return nullptr; }
 
 int TNamespaceNode::ChildCount() const { return 0; }
 
-TNamespaceItem::TNamespaceItem(TItemIdList& parent, std::wstring name, BYTE rights, VARTYPE type)
+TNamespaceItem::TNamespaceItem(TItemIdList& parent, std::wstring name, TAccessRights rights, VARTYPE type)
     : TNamespaceNode(parent.Space(), &parent, std::move(name)), rights_(rights), type_(type)
 {
 }
@@ -61,7 +61,7 @@ TNamespaceNode& TItemIdList::Insert(std::unique_ptr<TNamespaceNode> node)
     return **children_.insert(it, std::move(node));
 }
 
-TNamespaceNode& TItemIdList::AddLeaf(std::wstring_view name, BYTE rights, VARTYPE type)
+TNamespaceNode& TItemIdList::AddLeaf(std::wstring_view name, TAccessRights rights, VARTYPE type)
 {
     return Insert(std::unique_ptr<TNamespaceNode>(new TNamespaceItem(*this, std::wstring(name), rights, type)));
 }
@@ -108,7 +108,7 @@ TItemIdList& NewBranch(TItemIdList& branch, std::wstring_view name)
     return *child;
 }
 
-TNamespaceNode& AddItemId(TItemIdList& branch, std::wstring_view itemId, BYTE rights, VARTYPE type)
+TNamespaceNode& AddItemId(TItemIdList& branch, std::wstring_view itemId, TAccessRights rights, VARTYPE type)
 {
     const TAddressSpace& space = branch.Space();
     TItemIdList* current = &branch;

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "contract/OpcTypes.h"
+
 class TAddressSpace;
 class TItemIdList;
 
@@ -51,18 +53,14 @@ private:
 
 class TNamespaceItem final : public TNamespaceNode {
 public:
-    // Bits of the access-rights set, as OPC numbers them.
-    static constexpr BYTE Readable = 0x01;
-    static constexpr BYTE Writeable = 0x02;
-
-    BYTE AccessRights() const noexcept { return rights_; }
+    TAccessRights AccessRights() const noexcept { return rights_; }
     VARTYPE CanonicalType() const noexcept { return type_; }
 
 private:
     friend class TItemIdList;
-    TNamespaceItem(TItemIdList& parent, std::wstring name, BYTE rights, VARTYPE type);
+    TNamespaceItem(TItemIdList& parent, std::wstring name, TAccessRights rights, VARTYPE type);
 
-    BYTE rights_;
+    TAccessRights rights_;
     VARTYPE type_;
 };
 
@@ -79,7 +77,7 @@ public:
 
     // Create a child. When a child of that name exists already the list is
     // left unchanged and the existing child (of whatever kind) is returned.
-    TNamespaceNode& AddLeaf(std::wstring_view name, BYTE rights, VARTYPE type);
+    TNamespaceNode& AddLeaf(std::wstring_view name, TAccessRights rights, VARTYPE type);
     TNamespaceNode& AddBranch(std::wstring_view name);
 
     // Destroys every child (and so the whole subtree).
@@ -147,7 +145,7 @@ private:
 // one. An existing name raises EListError("Duplicate Item Id <name>") unless
 // KeepExisting is set, when the node found is returned (it may be a branch,
 // which is why the result is a node and not a leaf).
-TNamespaceNode& AddItemId(TItemIdList& branch, std::wstring_view itemId, BYTE rights, VARTYPE type);
+TNamespaceNode& AddItemId(TItemIdList& branch, std::wstring_view itemId, TAccessRights rights, VARTYPE type);
 
 // The child branch of that name, created when absent. Raises EOpcServer in a
 // flat space and when the name belongs to a leaf.

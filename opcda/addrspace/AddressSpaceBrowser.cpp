@@ -1,15 +1,9 @@
 #include "addrspace/AddressSpaceBrowser.h"
 
 #include "contract/OpcError.h"
+#include "com/OpcArgs.h"
 
 namespace {
-
-// Client values arrive unsigned but are checked as signed 32-bit numbers.
-void RequireInRange(DWORD value, LONG lo, LONG hi)
-{
-    const LONG v = static_cast<LONG>(value);
-    if (v < lo || v > hi) throw EOpcError(E_INVALIDARG);
-}
 
 bool IsEmpty(const wchar_t* text) noexcept { return !text || !*text; }
 
@@ -24,7 +18,7 @@ struct TBrowseRequest {
     DWORD FilterType;
     std::wstring_view Mask;
     VARTYPE TypeFilter;
-    BYTE RightsFilter;
+    TAccessRights RightsFilter;
     const TBrowseFilterMatchFn& Match;
     std::vector<std::wstring>& Names;
 };
@@ -36,7 +30,7 @@ void Visit(const TItemIdList& branch, const TBrowseRequest& r)
         if (TItemIdList* sub = AsBranch(child)) {
             if (r.FilterType == BrowseFlat)
                 Visit(*sub, r);
-            else if (r.FilterType == BrowseBranch && r.Match(r.Mask, 0, VT_EMPTY, sub->Name(), 0, VT_EMPTY))
+            else if (r.FilterType == BrowseBranch && r.Match(r.Mask, TAccessRights(), VT_EMPTY, sub->Name(), TAccessRights(), VT_EMPTY))
                 r.Names.push_back(sub->Name());
         } else if (TNamespaceItem* leaf = AsLeaf(child)) {
             if (r.FilterType == BrowseBranch) continue;
@@ -57,7 +51,7 @@ DWORD QueryOrganization(const TAddressSpace& space) noexcept
 void ChangeBrowsePosition(TAddressSpace& space, TItemIdList*& position, DWORD direction, const wchar_t* path)
 {
     if (!space.Hierarchical()) throw EOpcError(E_FAIL);
-    RequireInRange(direction, BrowseUp, BrowseTo);
+    CheckRange(static_cast<LONG>(direction), BrowseUp, BrowseTo);
     AddressSpaceRoot(space, position);
 
     switch (direction) {
@@ -79,13 +73,13 @@ std::vector<std::wstring> BrowseItemIds(TAddressSpace& space, TItemIdList*& posi
                                         const wchar_t* mask, VARTYPE typeFilter, DWORD rightsFilter,
                                         const TBrowseFilterMatchFn& match)
 {
-    RequireInRange(filterType, BrowseBranch, BrowseFlat);
-    RequireInRange(rightsFilter, 0, TNamespaceItem::Readable | TNamespaceItem::Writeable);
+    CheckRange(static_cast<LONG>(filterType), BrowseBranch, BrowseFlat);
+    CheckRange(static_cast<LONG>(rightsFilter), 0, OPC_READABLE | OPC_WRITEABLE);
     AddressSpaceRoot(space, position);
 
     std::vector<std::wstring> names;
     const TBrowseRequest request{filterType, mask ? std::wstring_view(mask) : std::wstring_view(), typeFilter,
-                                 static_cast<BYTE>(rightsFilter), match, names};
+                                 TAccessRights::FromOpc(rightsFilter), match, names};
     Visit(*position, request);
     return names;
 }

@@ -123,11 +123,11 @@ bool TBrowseMask::Matches(std::wstring_view name) const
     return e == elements_.size();
 }
 
-bool DefaultBrowseFilterMatch(std::wstring_view mask, BYTE rightsFilter, VARTYPE typeFilter, std::wstring_view name,
-                              BYTE itemRights, VARTYPE itemType)
+bool DefaultBrowseFilterMatch(std::wstring_view mask, TAccessRights rightsFilter, VARTYPE typeFilter,
+                              std::wstring_view name, TAccessRights itemRights, VARTYPE itemType)
 {
     if (!mask.empty() && !TBrowseMask(mask).Matches(name)) return false;
-    if (rightsFilter != 0 && (rightsFilter & itemRights) == 0) return false;
+    if (!rightsFilter.Empty() && !rightsFilter.Intersects(itemRights)) return false;
     if (typeFilter != VT_EMPTY && itemType != typeFilter) return false;
     return true;
 }

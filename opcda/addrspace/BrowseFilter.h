@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "contract/OpcTypes.h"
+
 constexpr int MaxMaskWildcards = 30;
 
 class TBrowseMask {
@@ -53,8 +55,8 @@ private:
 // filter, VARTYPE filter, name, item access rights, item VARTYPE) -> passes.
 // An empty mask, a rights filter of 0 and a type filter of VT_EMPTY each
 // let everything through.
-using TBrowseFilterMatchFn = std::function<bool(std::wstring_view mask, BYTE rightsFilter, VARTYPE typeFilter,
-                                                std::wstring_view name, BYTE itemRights, VARTYPE itemType)>;
+using TBrowseFilterMatchFn = std::function<bool(std::wstring_view mask, TAccessRights rightsFilter, VARTYPE typeFilter,
+                                                std::wstring_view name, TAccessRights itemRights, VARTYPE itemType)>;
 
-bool DefaultBrowseFilterMatch(std::wstring_view mask, BYTE rightsFilter, VARTYPE typeFilter, std::wstring_view name,
-                              BYTE itemRights, VARTYPE itemType);
+bool DefaultBrowseFilterMatch(std::wstring_view mask, TAccessRights rightsFilter, VARTYPE typeFilter,
+                              std::wstring_view name, TAccessRights itemRights, VARTYPE itemType);

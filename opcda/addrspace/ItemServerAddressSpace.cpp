@@ -19,7 +19,7 @@ TAddressSpace& TOpcItemServer::AddressSpace()
 bool TOpcItemServer::BrowseFilterMatch(const std::wstring& filterMask, TAccessRights rightsFilter, VARTYPE typeFilter,
                                        const std::wstring& name, TAccessRights itemRights, VARTYPE itemType)
 {
-    return DefaultBrowseFilterMatch(filterMask, rightsFilter.Bits(), typeFilter, name, itemRights.Bits(), itemType);
+    return DefaultBrowseFilterMatch(filterMask, rightsFilter, typeFilter, name, itemRights, itemType);
 }
 
 void TOpcItemServer::AddressSpaceRoot(TItemIdList*& node)

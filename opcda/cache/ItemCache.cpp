@@ -7,9 +7,14 @@
 #include "contract/OpcTypes.h"
 #include "cache/ServerItemList.h"
 
+TServerItem* AcquireServerItem(TServerItemList& cache, TGroupItemInfo& groupItem, const std::wstring& itemId)
+{
+    return cache.Acquire(groupItem, itemId);
+}
+
 TServerItem* AcquireServerItem(TGroupItemInfo& groupItem, const std::wstring& itemId)
 {
-    return RequireItemServer().ItemCache().Acquire(groupItem, itemId);
+    return AcquireServerItem(RequireItemServer().ItemCache(), groupItem, itemId);
 }
 
 void ReleaseServerItem(TServerItem& item, TGroupItemInfo& groupItem) noexcept
@@ -17,21 +22,26 @@ void ReleaseServerItem(TServerItem& item, TGroupItemInfo& groupItem) noexcept
     item.Owner().Release(item, groupItem);
 }
 
+TServerItemRefPtr LookupItemRef(TServerItemList& cache, const std::wstring& itemId)
+{
+    return cache.Lookup(itemId);
+}
+
 TServerItemRefPtr LookupItemRef(const std::wstring& itemId)
 {
-    return RequireItemServer().ItemCache().Lookup(itemId);
+    return LookupItemRef(RequireItemServer().ItemCache(), itemId);
 }
 
 void ReadServerItem(TServerItemRef& item, UniqueVariant& value, WORD& quality)
 {
-    if ((item.AccessRights() & AccessReadable) == 0) RaiseOpcError(OPC_E_BADRIGHTS);
+    if (!TAccessRights::FromOpc(item.AccessRights()).Readable()) RaiseOpcError(OPC_E_BADRIGHTS);
     quality = QualityGood;
     item.Server().ReadItemValue(item.Handle(), quality, *value.put());
 }
 
 void WriteServerItem(TServerItemRef& item, const VARIANT& value)
 {
-    if ((item.AccessRights() & AccessWriteable) == 0) RaiseOpcError(OPC_E_BADRIGHTS);
+    if (!TAccessRights::FromOpc(item.AccessRights()).Writeable()) RaiseOpcError(OPC_E_BADRIGHTS);
     try {
         if (V_VT(&value) == item.CanonicalType()) {
             item.Server().WriteItemValue(item.Handle(), value);

@@ -10,9 +10,12 @@
 #include "cache/ServerItem.h"
 
 class TGroupItemInfo;
+class TServerItemList;
 
 // A group item is created: the shared item for itemId, with groupItem as one
 // more user. Raises what the resolution raises.
+TServerItem* AcquireServerItem(TServerItemList& cache, TGroupItemInfo& groupItem, const std::wstring& itemId);
+// The same on the item cache of the process's item server.
 TServerItem* AcquireServerItem(TGroupItemInfo& groupItem, const std::wstring& itemId);
 
 // A group item is destroyed: it stops using item; the last user destroys the
@@ -22,6 +25,8 @@ void ReleaseServerItem(TServerItem& item, TGroupItemInfo& groupItem) noexcept;
 // For item-property calls: the cached item if the ID is in use (neither
 // resolved nor released again), otherwise a standalone reference resolved now
 // whose handle is given back when the result goes out of scope.
+TServerItemRefPtr LookupItemRef(TServerItemList& cache, const std::wstring& itemId);
+// The same on the item cache of the process's item server.
 TServerItemRefPtr LookupItemRef(const std::wstring& itemId);
 
 // Reads the item in its canonical type, quality preset to good. Raises

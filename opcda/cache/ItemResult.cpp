@@ -6,7 +6,6 @@
 #include "cache/ServerItemRef.h"
 
 // The core's names for the OPC constants must not drift from the interface definitions.
-static_assert(AccessReadable == OPC_READABLE && AccessWriteable == OPC_WRITEABLE);
 static_assert(QualityGood == OPC_QUALITY_GOOD);
 
 void FillItemResult(const TServerItemRef& item, OPCITEMRESULT& result) noexcept

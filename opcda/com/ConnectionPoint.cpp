@@ -5,21 +5,11 @@
 #include "com/ComBoundary.h"
 
 TConnectionPoint::TConnectionPoint(IConnectionPointContainer& owner, REFIID connectionIid, TNotify notify)
-    : owner_(owner), iid_(connectionIid), notify_(std::move(notify))
+    : TContainedComObject(owner), owner_(owner), iid_(connectionIid), notify_(std::move(notify))
 {
 }
 
 TConnectionPoint::~TConnectionPoint() = default;
-
-STDMETHODIMP TConnectionPoint::QueryInterface(REFIID riid, void** ppv) noexcept
-{
-    RETURN_HR_IF_NULL(E_POINTER, ppv);
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IConnectionPoint) return E_NOINTERFACE;
-    *ppv = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-}
 
 STDMETHODIMP TConnectionPoint::GetConnectionInterface(IID* piid) noexcept
 {

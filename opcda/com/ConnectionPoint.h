@@ -9,7 +9,7 @@
 
 #include "com/ComObject.h"
 
-class TConnectionPoint final : public IConnectionPoint {
+class TConnectionPoint final : public TContainedComObject<IConnectionPoint> {
 public:
     // Called with (sink, true) on Advise before the sink is stored, and with
     // (sink, false) on Unadvise. Raising from an advise refuses the sink.
@@ -23,10 +23,6 @@ public:
     bool HasSink() const noexcept { return sink_ != nullptr; }
     // Drops the sink without telling the notification method.
     void DropSink() noexcept { sink_.Reset(); }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override { return owner_.AddRef(); }
-    STDMETHODIMP_(ULONG) Release() noexcept override { return owner_.Release(); }
 
     STDMETHODIMP GetConnectionInterface(IID* piid) noexcept override;
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** ppCPC) noexcept override;

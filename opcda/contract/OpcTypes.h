@@ -4,25 +4,31 @@
 #include <oleauto.h>
 #include <cstdint>
 
+#include "opcda.h"
+
 // The one quality the core itself sets: preset before every item read.
 constexpr WORD QualityGood = 0xC0;
 
-// OPC access rights as 32-bit values (OPC_READABLE, OPC_WRITEABLE).
-constexpr DWORD AccessReadable = 1;
-constexpr DWORD AccessWriteable = 2;
-
-// The core's one-byte form of the access rights: bit 0 readable, bit 1
-// writeable. Conversion to and from the OPC value copies the low byte.
+// The access rights of an item, the one form the core uses: a set of two
+// flags in one byte, bit 0 readable and bit 1 writeable as OPC numbers them
+// (OPC_READABLE, OPC_WRITEABLE). Conversion to and from the 32-bit OPC value
+// copies the low byte.
 class TAccessRights {
 public:
-    constexpr TAccessRights() = default;
+    constexpr TAccessRights() = default;  // neither readable nor writeable
     static constexpr TAccessRights FromOpc(DWORD value) { return TAccessRights(static_cast<uint8_t>(value & 0xFF)); }
-    static constexpr TAccessRights ReadWrite() { return TAccessRights(AccessReadable | AccessWriteable); }
+    static constexpr TAccessRights ReadOnly() { return TAccessRights(OPC_READABLE); }
+    static constexpr TAccessRights WriteOnly() { return TAccessRights(OPC_WRITEABLE); }
+    static constexpr TAccessRights ReadWrite() { return TAccessRights(OPC_READABLE | OPC_WRITEABLE); }
 
     constexpr DWORD ToOpc() const { return bits_; }
-    constexpr bool Readable() const { return (bits_ & AccessReadable) != 0; }
-    constexpr bool Writeable() const { return (bits_ & AccessWriteable) != 0; }
+    constexpr bool Readable() const { return (bits_ & OPC_READABLE) != 0; }
+    constexpr bool Writeable() const { return (bits_ & OPC_WRITEABLE) != 0; }
+    constexpr bool Empty() const { return bits_ == 0; }
+    // True when the two sets share a right.
+    constexpr bool Intersects(TAccessRights other) const { return (bits_ & other.bits_) != 0; }
     constexpr uint8_t Bits() const { return bits_; }
+    constexpr TAccessRights operator|(TAccessRights other) const { return TAccessRights(bits_ | other.bits_); }
     constexpr bool operator==(const TAccessRights&) const = default;
 
 private:

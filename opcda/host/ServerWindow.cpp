@@ -164,26 +164,23 @@ bool IsItemCode(TNotifyCode code)
 
 }  // namespace
 
-void SendNotify(TNotifyCode code, TClientInfo& client) noexcept
+void SendNotify(TOpcItemServer& server, TNotifyCode code, TClientInfo& client) noexcept
 {
-    TOpcItemServer* server = ItemServer();
-    if (server == nullptr || !IsClientCode(code)) return;
+    if (!IsClientCode(code)) return;
     TServerWindow::TPendingNotify pending{code, &client, nullptr, nullptr};
-    server->ServerWindow().SendNotify(pending);
+    server.ServerWindow().SendNotify(pending);
 }
 
-void SendNotify(TNotifyCode code, TGroupInfo& group) noexcept
+void SendNotify(TOpcItemServer& server, TNotifyCode code, TGroupInfo& group) noexcept
 {
-    TOpcItemServer* server = ItemServer();
-    if (server == nullptr || !IsGroupCode(code)) return;
+    if (!IsGroupCode(code)) return;
     TServerWindow::TPendingNotify pending{code, nullptr, &group, nullptr};
-    server->ServerWindow().SendNotify(pending);
+    server.ServerWindow().SendNotify(pending);
 }
 
-void SendNotify(TNotifyCode code, TGroupItemInfo& item) noexcept
+void SendNotify(TOpcItemServer& server, TNotifyCode code, TGroupItemInfo& item) noexcept
 {
-    TOpcItemServer* server = ItemServer();
-    if (server == nullptr || !IsItemCode(code)) return;
+    if (!IsItemCode(code)) return;
     TServerWindow::TPendingNotify pending{code, nullptr, nullptr, &item};
-    server->ServerWindow().SendNotify(pending);
+    server.ServerWindow().SendNotify(pending);
 }

@@ -97,8 +97,8 @@ private:
 };
 
 // Sends NotifyMessage to the item server's window and waits for the hook to
-// return. The code must match the kind of record. Does nothing when there is
-// no item server; never raises (hooks are also sent from destructors).
-void SendNotify(TNotifyCode code, TClientInfo& client) noexcept;
-void SendNotify(TNotifyCode code, TGroupInfo& group) noexcept;
-void SendNotify(TNotifyCode code, TGroupItemInfo& item) noexcept;
+// return. The code must match the kind of record, or nothing is sent. Never
+// raises (hooks are also sent from destructors).
+void SendNotify(TOpcItemServer& server, TNotifyCode code, TClientInfo& client) noexcept;
+void SendNotify(TOpcItemServer& server, TNotifyCode code, TGroupInfo& group) noexcept;
+void SendNotify(TOpcItemServer& server, TNotifyCode code, TGroupItemInfo& item) noexcept;

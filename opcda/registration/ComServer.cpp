@@ -30,7 +30,7 @@ void UpdateProxyRegistration(const std::wstring& exePath, bool registerServer)
         reinterpret_cast<void*>(GetProcAddress(module, registerServer ? "DllRegisterServer" : "DllUnregisterServer")));
     const HRESULT hr = entry ? entry() : E_FAIL;
     FreeLibrary(module);
-    if (FAILED(hr)) throw EOpcError(hr);
+    RaiseIfFailed(hr);
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ bool TComServer::Start()
 {
     mainThreadId_ = GetCurrentThreadId();
     const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(hr)) throw EOpcError(hr);
+    RaiseIfFailed(hr);
     comInitialized_ = true;
 
     try {
@@ -93,11 +93,11 @@ void TComServer::RegisterClassObjects()
         DWORD cookie = 0;
         const HRESULT hr = CoRegisterClassObject(f->ClassInfo().ClassId, static_cast<IClassFactory*>(f.Get()),
                                                  CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookie);
-        if (FAILED(hr)) throw EOpcError(hr);
+        RaiseIfFailed(hr);
         cookies_.push_back(cookie);
     }
     const HRESULT hr = CoResumeClassObjects();
-    if (FAILED(hr)) throw EOpcError(hr);
+    RaiseIfFailed(hr);
 }
 
 void TComServer::OnLastObjectReleased()

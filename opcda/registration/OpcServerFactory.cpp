@@ -17,7 +17,10 @@ TMessageBoxFn SetFactoryMessageBox(TMessageBoxFn box) noexcept
     return FactoryMessageBox.exchange(box != nullptr ? box : &MessageBoxW);
 }
 
-TOpcServerFactory::TOpcServerFactory(TServerClassInfo info) : info_(std::move(info)) {}
+TOpcServerFactory::TOpcServerFactory(TServerClassInfo info)
+    : TComObject(TProcessLifetime::Independent), info_(std::move(info))
+{
+}
 
 void TOpcServerFactory::UpdateRegistry(bool registerServer) const
 {
@@ -25,25 +28,6 @@ void TOpcServerFactory::UpdateRegistry(bool registerServer) const
         RegisterServerClass(info_);
     else
         UnregisterServerClass(info_);
-}
-
-STDMETHODIMP TOpcServerFactory::QueryInterface(REFIID riid, void** ppv) noexcept
-{
-    RETURN_HR_IF_NULL(E_POINTER, ppv);
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) TOpcServerFactory::AddRef() noexcept { return ++refs_; }
-
-STDMETHODIMP_(ULONG) TOpcServerFactory::Release() noexcept
-{
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
 }
 
 std::wstring FactoryErrorText(const std::string& message)

@@ -7,19 +7,18 @@
 #include <atomic>
 #include <string>
 
+#include "com/ComObject.h"
 #include "registration/ServerRegistration.h"
 
-class TOpcServerFactory final : public IClassFactory {
+// The class object belongs to the process: it does not keep a COM-started
+// server running (LockServer does).
+class TOpcServerFactory final : public TComObject<IClassFactory> {
 public:
     explicit TOpcServerFactory(TServerClassInfo info);
 
     const TServerClassInfo& ClassInfo() const noexcept { return info_; }
     // Writes or removes the registry entries of the class.
     void UpdateRegistry(bool registerServer) const;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override;
-    STDMETHODIMP_(ULONG) Release() noexcept override;
 
     // The process is ending: every later CreateInstance answers
     // CO_E_SERVER_STOPPING, which makes COM start a new server.
@@ -29,10 +28,9 @@ public:
     STDMETHODIMP LockServer(BOOL fLock) noexcept override;
 
 private:
-    ~TOpcServerFactory() = default;
+    ~TOpcServerFactory() override = default;
 
     TServerClassInfo info_;
-    std::atomic<ULONG> refs_{1};
     std::atomic<long> locks_{0};  // LockServer(TRUE) calls not yet undone
     std::atomic<bool> refusing_{false};
 };

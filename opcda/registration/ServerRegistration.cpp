@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "com/RegistryKey.h"
 #include "contract/OpcError.h"
 #include "opcda.h"
 
@@ -12,20 +13,12 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-void CheckOle(HRESULT hr)
-{
-    if (FAILED(hr)) throw EOpcError(hr);
-}
-
 // Creates the key (and its parents) and sets its default value; raises on failure.
 void SetKeyDefault(const std::wstring& path, const std::wstring& value)
 {
-    HKEY key = nullptr;
-    LSTATUS rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    if (rc != ERROR_SUCCESS) throw EOpcError(HRESULT_FROM_WIN32(rc));
-    rc = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    LSTATUS rc = ERROR_SUCCESS;
+    TRegistryKey key = TRegistryKey::Create(HKEY_CLASSES_ROOT, path, KEY_WRITE, &rc);
+    if (rc == ERROR_SUCCESS) rc = key.SetString(nullptr, value);
     if (rc != ERROR_SUCCESS) throw EOpcError(HRESULT_FROM_WIN32(rc));
 }
 
@@ -37,7 +30,7 @@ void DeleteKey(const std::wstring& path)
 ComPtr<ICatRegister> CategoryManager()
 {
     ComPtr<ICatRegister> cats;
-    CheckOle(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
+    RaiseIfFailed(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
                               reinterpret_cast<void**>(cats.GetAddressOf())));
     return cats;
 }
@@ -57,10 +50,10 @@ void RegisterCategories(const CLSID& clsid)
 {
     ComPtr<ICatRegister> cats = CategoryManager();
     CATEGORYINFO infos[2] = {CategoryInfo(CATID_OPCDAServer20, CATDESC_OPCDAServer20), CategoryInfo(CATID_OPCDAServer10, CATDESC_OPCDAServer10)};
-    CheckOle(cats->RegisterCategories(1, &infos[0]));
-    CheckOle(cats->RegisterCategories(1, &infos[1]));
+    RaiseIfFailed(cats->RegisterCategories(1, &infos[0]));
+    RaiseIfFailed(cats->RegisterCategories(1, &infos[1]));
     CATID implemented[2] = {CATID_OPCDAServer20, CATID_OPCDAServer10};
-    CheckOle(cats->RegisterClassImplCategories(clsid, 2, implemented));
+    RaiseIfFailed(cats->RegisterClassImplCategories(clsid, 2, implemented));
 }
 
 void UnregisterCategories(const CLSID& clsid)
@@ -77,15 +70,9 @@ void UnregisterCategories(const CLSID& clsid)
 void RegisterVendorKey(const std::wstring& progId, const std::wstring& vendor)
 {
     const std::wstring opcKey = progId + L"\\Opc";
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, opcKey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegCloseKey(key);
-        return;
-    }
+    if (TRegistryKey::Exists(HKEY_CLASSES_ROOT, opcKey)) return;
     try {
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, opcKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
-            ERROR_SUCCESS)
-            RegCloseKey(key);
+        TRegistryKey::Create(HKEY_CLASSES_ROOT, opcKey);
         SetKeyDefault(opcKey + L"\\Vendor", vendor);
     } catch (const EOpcError&) {
         // Registry errors of the vendor key do not stop the registration.

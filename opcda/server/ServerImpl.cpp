@@ -12,7 +12,7 @@
 #include "contract/ItemServer.h"
 #include "com/ListEnumerator.h"
 #include "com/EnumerateCP.h"
-#include "server/OpcArgs.h"
+#include "com/OpcArgs.h"
 #include "host/OpcTime.h"
 #include "contract/OpcTypes.h"
 #include "host/ServerVersion.h"
@@ -22,7 +22,9 @@
 namespace {
 
 constexpr DWORD kPropertyCount = 6;
-constexpr DWORD kPropertyIds[kPropertyCount] = {1, 2, 3, 4, 5, 6};
+constexpr DWORD kPropertyIds[kPropertyCount] = {OPC_PROPERTY_DATATYPE,      OPC_PROPERTY_VALUE,
+                                               OPC_PROPERTY_QUALITY,       OPC_PROPERTY_TIMESTAMP,
+                                               OPC_PROPERTY_ACCESS_RIGHTS, OPC_PROPERTY_SCAN_RATE};
 constexpr const wchar_t* kPropertyDescriptions[kPropertyCount] = {
     L"Item Canonical Data Type", L"Item Value", L"Item Quality",
     L"Item Timestamp", L"Item Access Rights", L"Item Server Scan Rate"};
@@ -34,54 +36,37 @@ std::wstring TextOrEmpty(const wchar_t* text) { return text ? std::wstring(text)
 
 ComPtr<TServerImpl> TServerImpl::Create()
 {
-    RequireItemServer();
-    ComPtr<TServerImpl> server = AdoptRef(new TServerImpl());
+    ComPtr<TServerImpl> server = AdoptRef(new TServerImpl(RequireItemServer()));
     server->Initialize();
     return server;
 }
 
-TServerImpl::TServerImpl() = default;
+TServerImpl::TServerImpl(TOpcItemServer& itemServer) : itemServer_(itemServer) {}
 
 void TServerImpl::Initialize()
 {
-    TOpcItemServer& itemServer = RequireItemServer();
-    shutdownPoint_ = std::make_unique<TConnectionPoint>(
-        *static_cast<IConnectionPointContainer*>(this), __uuidof(IOPCShutdown), [this](IUnknown* sink, bool advised) {
-            if (!advised) {
-                shutdownSink_.Reset();
-                return;
-            }
-            ComPtr<IOPCShutdown> shutdown;
-            const HRESULT hr = sink->QueryInterface(__uuidof(IOPCShutdown), reinterpret_cast<void**>(shutdown.GetAddressOf()));
-            if (FAILED(hr)) throw EOpcError(CONNECT_E_CANNOTCONNECT);
-            shutdownSink_ = std::move(shutdown);
-        });
     LocaleId = LOCALE_SYSTEM_DEFAULT;
-    itemServer.ClientList().Add(*this);
+    itemServer_.ClientList().Add(*this);
     joinedClientList_ = true;
     ServerState = OPC_STATUS_RUNNING;
-    SendNotify(TNotifyCode::ClientConnected, *this);
+    SendNotify(itemServer_, TNotifyCode::ClientConnected, *this);
 }
 
 TServerImpl::~TServerImpl()
 {
-    if (TOpcItemServer* itemServer = ItemServer(); itemServer && joinedClientList_)
-        itemServer->ClientList().Remove(*this);
-    if (ServerState == OPC_STATUS_RUNNING) SendNotify(TNotifyCode::ClientDisconnected, *this);
-    shutdownSink_.Reset();
-    shutdownPoint_.reset();
+    if (joinedClientList_) itemServer_.ClientList().Remove(*this);
+    if (ServerState == OPC_STATUS_RUNNING) SendNotify(itemServer_, TNotifyCode::ClientDisconnected, *this);
 }
 
 STDMETHODIMP TServerImpl::QueryInterface(REFIID riid, void** ppv) noexcept
 {
     if (riid == __uuidof(IOPCBrowseServerAddressSpace)) {
-        TOpcItemServer* itemServer = ItemServer();
-        if (itemServer && itemServer->HasOption(TServerOption::NoBrowseInterface)) {
+        if (itemServer_.HasOption(TServerOption::NoBrowseInterface)) {
             if (ppv) *ppv = nullptr;
             return E_NOINTERFACE;
         }
     }
-    return TComObject::QueryInterface(riid, ppv);
+    return TBase::QueryInterface(riid, ppv);
 }
 
 // ---- IOPCServer ----
@@ -99,7 +84,7 @@ STDMETHODIMP TServerImpl::GetErrorString(HRESULT dwError, LCID dwLocale, LPWSTR*
     RETURN_HR_IF_NULL(E_POINTER, ppString);
     return ComBoundary([&] {
         std::wstring text;
-        RequireItemServer().ErrorText(dwError, LOWORD(dwLocale), text);
+        itemServer_.ErrorText(dwError, LOWORD(dwLocale), text);
         *ppString = TaskWideString(std::wstring_view(text)).release();
     });
 }
@@ -115,10 +100,9 @@ STDMETHODIMP TServerImpl::GetStatus(OPCSERVERSTATUS** ppServerStatus) noexcept
     ClearOutputs(ppServerStatus);
     RETURN_HR_IF_NULL(E_POINTER, ppServerStatus);
     return ComBoundary([&] {
-        TOpcItemServer& itemServer = RequireItemServer();
         TaskPtr<OPCSERVERSTATUS> status(static_cast<OPCSERVERSTATUS*>(TaskAllocZeroed(sizeof(OPCSERVERSTATUS))));
-        status->ftStartTime = itemServer.StartTime();
-        status->ftCurrentTime = itemServer.CurrentTimestamp();
+        status->ftStartTime = itemServer_.StartTime();
+        status->ftCurrentTime = itemServer_.CurrentTimestamp();
         status->ftLastUpdateTime = LastUpdateTime;
         status->dwServerState = static_cast<OPCSERVERSTATE>(ServerState);
         status->dwGroupCount = static_cast<DWORD>(GroupCount());
@@ -127,7 +111,7 @@ STDMETHODIMP TServerImpl::GetStatus(OPCSERVERSTATUS** ppServerStatus) noexcept
         status->wMajorVersion = version.Major;
         status->wMinorVersion = version.Minor;
         status->wBuildNumber = version.Build;
-        status->szVendorInfo = TaskWideString(std::wstring_view(itemServer.VendorInfo())).release();
+        status->szVendorInfo = TaskWideString(std::wstring_view(itemServer_.VendorInfo())).release();
         *ppServerStatus = status.release();
     });
 }
@@ -180,7 +164,7 @@ STDMETHODIMP TServerImpl::SetClientName(LPCWSTR szName) noexcept
 {
     return ComBoundary([&] {
         ClientName = TextOrEmpty(szName);
-        SendNotify(TNotifyCode::ClientRenamed, *this);
+        SendNotify(itemServer_, TNotifyCode::ClientRenamed, *this);
     });
 }
 
@@ -192,14 +176,14 @@ STDMETHODIMP TServerImpl::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCo
     ClearOutputs(pdwCount, ppPropertyIDs, ppDescriptions, ppvtDataTypes);
     RETURN_HR_IF(E_POINTER, !pdwCount || !ppPropertyIDs || !ppDescriptions || !ppvtDataTypes);
     return ComBoundary([&] {
-        TServerItemRefPtr item = LookupItemRef(TextOrEmpty(szItemID));
+        TServerItemRefPtr item = LookupItemRef(itemServer_.ItemCache(), TextOrEmpty(szItemID));
         TaskMemArray<DWORD> ids(kPropertyCount);
         TaskMemArray<LPWSTR> descriptions(kPropertyCount);
         TaskMemArray<VARTYPE> types(kPropertyCount);
         for (DWORD i = 0; i < kPropertyCount; ++i) {
             ids[i] = kPropertyIds[i];
             descriptions[i] = TaskWideString(kPropertyDescriptions[i]).release();
-            types[i] = kPropertyIds[i] == 2 ? item->CanonicalType() : kPropertyTypes[i];
+            types[i] = kPropertyIds[i] == OPC_PROPERTY_VALUE ? item->CanonicalType() : kPropertyTypes[i];
         }
         *pdwCount = kPropertyCount;
         *ppPropertyIDs = ids.release();
@@ -215,8 +199,7 @@ STDMETHODIMP TServerImpl::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWOR
     RETURN_HR_IF(E_POINTER, !ppvData || !ppErrors);
     return ComBoundary([&] {
         CheckArrayArgs(dwCount, pdwPropertyIDs);
-        TOpcItemServer& itemServer = RequireItemServer();
-        TServerItemRefPtr item = LookupItemRef(TextOrEmpty(szItemID));
+        TServerItemRefPtr item = LookupItemRef(itemServer_.ItemCache(), TextOrEmpty(szItemID));
         TaskMemArray<VARIANT> values(dwCount);
         TaskMemArray<HRESULT> errors(dwCount);
 
@@ -227,9 +210,9 @@ STDMETHODIMP TServerImpl::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWOR
         FILETIME stamp{};
         auto readOnce = [&] {
             if (read) return;
-            stamp = itemServer.CurrentTimestamp();
+            stamp = itemServer_.CurrentTimestamp();
             quality = QualityGood;
-            itemServer.ReadItemValue(item->Handle(), quality, *value.put());
+            itemServer_.ReadItemValue(item->Handle(), quality, *value.put());
             read = true;
         };
 
@@ -237,31 +220,31 @@ STDMETHODIMP TServerImpl::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWOR
             VARIANT& v = values[i];
             errors[i] = S_OK;
             switch (pdwPropertyIDs[i]) {
-            case 1:
+            case OPC_PROPERTY_DATATYPE:
                 V_VT(&v) = VT_I2;
                 V_I2(&v) = static_cast<SHORT>(item->CanonicalType());
                 break;
-            case 2:
+            case OPC_PROPERTY_VALUE:
                 readOnce();
                 RaiseIfFailed(VariantCopy(&v, &value.get()));
                 break;
-            case 3:
+            case OPC_PROPERTY_QUALITY:
                 readOnce();
                 V_VT(&v) = VT_I2;
                 V_I2(&v) = static_cast<SHORT>(quality);
                 break;
-            case 4:
+            case OPC_PROPERTY_TIMESTAMP:
                 readOnce();
                 V_VT(&v) = VT_DATE;
                 V_DATE(&v) = FileTimeToDateTime(stamp);
                 break;
-            case 5:
+            case OPC_PROPERTY_ACCESS_RIGHTS:
                 V_VT(&v) = VT_I4;
                 V_I4(&v) = static_cast<LONG>(item->AccessRights());
                 break;
-            case 6:
+            case OPC_PROPERTY_SCAN_RATE:
                 V_VT(&v) = VT_R4;
-                V_R4(&v) = static_cast<FLOAT>(itemServer.ServerScanRate());
+                V_R4(&v) = static_cast<FLOAT>(itemServer_.ServerScanRate());
                 break;
             default:
                 errors[i] = OPC_E_INVALID_PID;
@@ -280,7 +263,7 @@ STDMETHODIMP TServerImpl::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* p
     RETURN_HR_IF(E_POINTER, !ppszNewItemIDs || !ppErrors);
     return ComBoundary([&] {
         CheckArrayArgs(dwCount, pdwPropertyIDs);
-        TServerItemRefPtr item = LookupItemRef(TextOrEmpty(szItemID));
+        TServerItemRefPtr item = LookupItemRef(itemServer_.ItemCache(), TextOrEmpty(szItemID));
         TaskMemArray<LPWSTR> ids(dwCount);
         TaskMemArray<HRESULT> errors(dwCount);
         // No property of this server maps to an item ID of its own.
@@ -297,15 +280,14 @@ STDMETHODIMP TServerImpl::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) no
 {
     RETURN_HR_IF_NULL(E_POINTER, pNameSpaceType);
     *pNameSpaceType = OPC_NS_FLAT;
-    return ComBoundary([&] { *pNameSpaceType = static_cast<OPCNAMESPACETYPE>(::QueryOrganization(RequireItemServer().AddressSpace())); });
+    return ComBoundary([&] { *pNameSpaceType = static_cast<OPCNAMESPACETYPE>(::QueryOrganization(itemServer_.AddressSpace())); });
 }
 
 STDMETHODIMP TServerImpl::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) noexcept
 {
     return ComBoundary([&] {
-        TOpcItemServer& itemServer = RequireItemServer();
-        TLock lock(itemServer.ClientList().Lock());
-        ::ChangeBrowsePosition(itemServer.AddressSpace(), BrowsePosition, static_cast<DWORD>(dwBrowseDirection), szString);
+        TLock lock(itemServer_.ClientList().Lock());
+        ::ChangeBrowsePosition(itemServer_.AddressSpace(), BrowsePosition, static_cast<DWORD>(dwBrowseDirection), szString);
     });
 }
 
@@ -316,14 +298,13 @@ STDMETHODIMP TServerImpl::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPC
     ClearOutputs(ppIEnumString);
     RETURN_HR_IF_NULL(E_POINTER, ppIEnumString);
     return ComBoundary([&] {
-        TOpcItemServer& itemServer = RequireItemServer();
-        auto match = [&itemServer](std::wstring_view mask, BYTE rightsFilter, VARTYPE typeFilter, std::wstring_view name,
-                                   BYTE itemRights, VARTYPE itemType) {
-            return itemServer.BrowseFilterMatch(std::wstring(mask), TAccessRights::FromOpc(rightsFilter), typeFilter,
-                                                std::wstring(name), TAccessRights::FromOpc(itemRights), itemType);
+        auto match = [this](std::wstring_view mask, TAccessRights rightsFilter, VARTYPE typeFilter,
+                            std::wstring_view name, TAccessRights itemRights, VARTYPE itemType) {
+            return itemServer_.BrowseFilterMatch(std::wstring(mask), rightsFilter, typeFilter, std::wstring(name),
+                                                 itemRights, itemType);
         };
         std::vector<std::wstring> names =
-            BrowseItemIds(itemServer.AddressSpace(), BrowsePosition, static_cast<DWORD>(dwBrowseFilterType),
+            BrowseItemIds(itemServer_.AddressSpace(), BrowsePosition, static_cast<DWORD>(dwBrowseFilterType),
                           szFilterCriteria, vtDataTypeFilter, dwAccessRightsFilter, match);
         const bool empty = names.empty();
         *ppIEnumString = MakeComObject<TStringsEnumerator>(std::move(names)).Detach();
@@ -336,11 +317,10 @@ STDMETHODIMP TServerImpl::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) noexc
     ClearOutputs(szItemID);
     RETURN_HR_IF_NULL(E_POINTER, szItemID);
     return ComBoundary([&] {
-        TOpcItemServer& itemServer = RequireItemServer();
         std::optional<std::wstring> id;
         {
-            TLock lock(itemServer.ClientList().Lock());
-            id = ::GetItemId(itemServer.AddressSpace(), BrowsePosition, szItemDataID);
+            TLock lock(itemServer_.ClientList().Lock());
+            id = ::GetItemId(itemServer_.AddressSpace(), BrowsePosition, szItemDataID);
         }
         if (id) *szItemID = TaskWideString(std::wstring_view(*id)).release();
     });
@@ -350,25 +330,6 @@ STDMETHODIMP TServerImpl::BrowseAccessPaths(LPCWSTR, LPENUMSTRING* ppIEnumString
 {
     ClearOutputs(ppIEnumString);
     return E_NOTIMPL;
-}
-
-// ---- IConnectionPointContainer ----
-
-STDMETHODIMP TServerImpl::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept
-{
-    ClearOutputs(ppEnum);
-    RETURN_HR_IF_NULL(E_POINTER, ppEnum);
-    return ComBoundary([&] { *ppEnum = MakeComObject<TEnumerateCP>(*shutdownPoint_).Detach(); });
-}
-
-STDMETHODIMP TServerImpl::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept
-{
-    ClearOutputs(ppCP);
-    RETURN_HR_IF_NULL(E_POINTER, ppCP);
-    if (riid != __uuidof(IOPCShutdown)) return CONNECT_E_NOCONNECTION;
-    *ppCP = shutdownPoint_.get();
-    (*ppCP)->AddRef();
-    return S_OK;
 }
 
 // ---- ISupportErrorInfo ----
@@ -389,7 +350,6 @@ TGroupInfo* TServerImpl::GroupAt(size_t) const { return nullptr; }
 
 void TServerImpl::Disconnect()
 {
-    if (shutdownPoint_) shutdownPoint_->DropSink();
-    shutdownSink_.Reset();
+    DropSink();
     CoDisconnectObject(Identity(), 0);
 }

@@ -7,24 +7,31 @@
 
 #include <memory>
 
+#include "com/ConnectionPointContainer.h"
 #include "contract/ClientInfo.h"
-#include "com/ComObject.h"
-#include "com/ConnectionPoint.h"
 #include "opcda.h"
 
+class TOpcItemServer;
+
+// Its connection point takes the client's IOPCShutdown sink, which is held
+// and never called.
 class TServerImpl final
-    : public TComObject<IOPCServer, IOPCCommon, IOPCItemProperties, IOPCBrowseServerAddressSpace,
-                        IConnectionPointContainer, ISupportErrorInfo>,
+    : public TConnectionPointContainer<IOPCShutdown, IOPCServer, IOPCCommon, IOPCItemProperties,
+                                       IOPCBrowseServerAddressSpace, ISupportErrorInfo>,
       public TClientInfo {
+    using TBase = TConnectionPointContainer<IOPCShutdown, IOPCServer, IOPCCommon, IOPCItemProperties,
+                                            IOPCBrowseServerAddressSpace, ISupportErrorInfo>;
+
 public:
     // Creates and initialises a server object; raises
     // EOpcServer("OPCSERV: No item server") when there is no item server.
+    // The item server must outlive every server object.
     static ComPtr<TServerImpl> Create();
 
     // IUnknown: the browse interface is refused when the item server says so.
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override { return TComObject::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() noexcept override { return TComObject::Release(); }
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return TBase::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() noexcept override { return TBase::Release(); }
 
     // IOPCServer
     STDMETHODIMP AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRate, OPCHANDLE hClientGroup,
@@ -60,10 +67,6 @@ public:
     STDMETHODIMP GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) noexcept override;
     STDMETHODIMP BrowseAccessPaths(LPCWSTR szItemID, LPENUMSTRING* ppIEnumString) noexcept override;
 
-    // IConnectionPointContainer
-    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept override;
-    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept override;
-
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) noexcept override;
 
@@ -72,14 +75,13 @@ public:
     TGroupInfo* GroupAt(size_t index) const override;
     void Disconnect() override;
 
-    IOPCShutdown* ShutdownSink() const noexcept { return shutdownSink_.Get(); }
+    IOPCShutdown* ShutdownSink() const noexcept { return ConnectedSink(); }
 
 private:
-    TServerImpl();
+    explicit TServerImpl(TOpcItemServer& itemServer);
     ~TServerImpl() override;
     void Initialize();
 
-    std::unique_ptr<TConnectionPoint> shutdownPoint_;
-    ComPtr<IOPCShutdown> shutdownSink_;
+    TOpcItemServer& itemServer_;
     bool joinedClientList_ = false;
 };

@@ -26,7 +26,7 @@ std::string MessageOf(F&& f)
 
 struct TItemDecl {
     std::wstring Id;
-    BYTE Rights;
+    TAccessRights Rights;
     VARTYPE Type;
 };
 

@@ -5,12 +5,12 @@
 
 namespace {
 
-constexpr BYTE RW = TNamespaceItem::Readable | TNamespaceItem::Writeable;
+constexpr TAccessRights RW = TAccessRights::ReadWrite();
 
 std::vector<TItemDecl> PlantItems()
 {
     return {{L"Plant.Line1.Speed", RW, VT_R8}, {L"Plant.Line1.Temp", RW, VT_R8}, {L"Plant.Mode", RW, VT_I4},
-            {L"Plant.Line2.Speed", RW, VT_R8}, {L"Plant.Alarm", TNamespaceItem::Readable, VT_BOOL},
+            {L"Plant.Line2.Speed", RW, VT_R8}, {L"Plant.Alarm", TAccessRights::ReadOnly(), VT_BOOL},
             {L"Area.Valve", RW, VT_BOOL},      {L"Status", RW, VT_BSTR}};
 }
 
@@ -20,7 +20,7 @@ TEST(AddressSpaceTree, HierarchicalIdBecomesBranchesAndLeaf)
 {
     TAddressSpace space({true, L'.', false});
     TItemIdList& root = space.EnsureRoot();
-    TNamespaceNode& c = AddItemId(root, L"A.B.C", TNamespaceItem::Readable, VT_R4);
+    TNamespaceNode& c = AddItemId(root, L"A.B.C", TAccessRights::ReadOnly(), VT_R4);
 
     TItemIdList* a = AsBranch(root.Find(L"A"));
     ASSERT_NE(a, nullptr);
@@ -28,7 +28,7 @@ TEST(AddressSpaceTree, HierarchicalIdBecomesBranchesAndLeaf)
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(&c, b->Find(L"C"));
     ASSERT_NE(AsLeaf(&c), nullptr);
-    EXPECT_EQ(AsLeaf(&c)->AccessRights(), TNamespaceItem::Readable);
+    EXPECT_EQ(AsLeaf(&c)->AccessRights(), TAccessRights::ReadOnly());
     EXPECT_EQ(AsLeaf(&c)->CanonicalType(), VT_R4);
     EXPECT_EQ(c.Parent(), b);
     EXPECT_EQ(b->Parent(), a);
@@ -88,7 +88,7 @@ TEST(AddressSpaceTree, KeepExistingReturnsTheNodeFound)
 {
     TAddressSpace space({true, L'.', false});
     TItemIdList& root = space.EnsureRoot();
-    TNamespaceNode& c = AddItemId(root, L"A.B.C", TNamespaceItem::Readable, VT_R4);
+    TNamespaceNode& c = AddItemId(root, L"A.B.C", TAccessRights::ReadOnly(), VT_R4);
     space.SetKeepExisting(true);
     TNamespaceNode& again = AddItemId(root, L"a.B.c", RW, VT_R8);
     EXPECT_EQ(&again, &c);

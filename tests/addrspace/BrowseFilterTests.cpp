@@ -95,22 +95,22 @@ TEST(BrowseMask, WildcardLimitCountsStarRunsSetsAndQuestionMarks)
 TEST(DefaultBrowseFilterMatch, MaskThenRightsThenType)
 {
     const VARTYPE r8 = VT_R8;
-    constexpr BYTE R = TNamespaceItem::Readable, W = TNamespaceItem::Writeable;
-    EXPECT_TRUE(DefaultBrowseFilterMatch(L"", 0, VT_EMPTY, L"anything", 0, VT_EMPTY));
-    EXPECT_FALSE(DefaultBrowseFilterMatch(L"F*", 0, VT_EMPTY, L"Ix", 3, r8));
-    EXPECT_TRUE(DefaultBrowseFilterMatch(L"f*", 0, VT_EMPTY, L"Fx", 3, r8));
+    constexpr TAccessRights R = TAccessRights::ReadOnly(), W = TAccessRights::WriteOnly(), RW = R | W, None{};
+    EXPECT_TRUE(DefaultBrowseFilterMatch(L"", None, VT_EMPTY, L"anything", None, VT_EMPTY));
+    EXPECT_FALSE(DefaultBrowseFilterMatch(L"F*", None, VT_EMPTY, L"Ix", RW, r8));
+    EXPECT_TRUE(DefaultBrowseFilterMatch(L"f*", None, VT_EMPTY, L"Fx", RW, r8));
 
     EXPECT_TRUE(DefaultBrowseFilterMatch(L"", W, VT_EMPTY, L"x", R | W, r8));
     EXPECT_FALSE(DefaultBrowseFilterMatch(L"", W, VT_EMPTY, L"x", R, r8));
     EXPECT_TRUE(DefaultBrowseFilterMatch(L"", R | W, VT_EMPTY, L"x", R, r8));
-    EXPECT_FALSE(DefaultBrowseFilterMatch(L"", R, VT_EMPTY, L"x", 0, r8));
+    EXPECT_FALSE(DefaultBrowseFilterMatch(L"", R, VT_EMPTY, L"x", None, r8));
 
-    EXPECT_TRUE(DefaultBrowseFilterMatch(L"", 0, VT_R8, L"x", 3, VT_R8));
-    EXPECT_FALSE(DefaultBrowseFilterMatch(L"", 0, VT_ARRAY | VT_R8, L"x", 3, VT_R8));
-    EXPECT_FALSE(DefaultBrowseFilterMatch(L"", 0, VT_R8, L"x", 3, VT_ARRAY | VT_R8));
-    EXPECT_FALSE(DefaultBrowseFilterMatch(L"", 0, VT_R4, L"x", 3, VT_R8));
+    EXPECT_TRUE(DefaultBrowseFilterMatch(L"", None, VT_R8, L"x", RW, VT_R8));
+    EXPECT_FALSE(DefaultBrowseFilterMatch(L"", None, VT_ARRAY | VT_R8, L"x", RW, VT_R8));
+    EXPECT_FALSE(DefaultBrowseFilterMatch(L"", None, VT_R8, L"x", RW, VT_ARRAY | VT_R8));
+    EXPECT_FALSE(DefaultBrowseFilterMatch(L"", None, VT_R4, L"x", RW, VT_R8));
 
     // A bad mask raises even when rights or type would reject the item.
-    EXPECT_EQ(RaisedCode([] { DefaultBrowseFilterMatch(L"[", W, VT_R8, L"x", 0, VT_BSTR); }),
+    EXPECT_EQ(RaisedCode([] { DefaultBrowseFilterMatch(L"[", W, VT_R8, L"x", None, VT_BSTR); }),
               OPC_E_INVALIDFILTER);
 }

@@ -10,7 +10,7 @@
 namespace {
 
 using Names = std::vector<std::wstring>;
-constexpr BYTE RW = TNamespaceItem::Readable | TNamespaceItem::Writeable;
+constexpr TAccessRights RW = TAccessRights::ReadWrite();
 
 // A flat catalogue in scrambled order, mixing letter case where ordinal and
 // case-insensitive orders disagree.
@@ -18,11 +18,11 @@ std::vector<TItemDecl> FlatItems()
 {
     std::vector<TItemDecl> items = {
         {L"Zeta", RW, VT_I4},
-        {L"String.Remote Text", TNamespaceItem::Writeable, VT_BSTR},
+        {L"String.Remote Text", TAccessRights::WriteOnly(), VT_BSTR},
         {L"Float.Thickness", RW, VT_R8},
         {L"alpha", RW, VT_I4},
         {L"float.Gas Flow 2", RW, VT_ARRAY | VT_R8},
-        {L"Integer.State", TNamespaceItem::Readable, VT_I4},
+        {L"Integer.State", TAccessRights::ReadOnly(), VT_I4},
         {L"Boolean.srvZEV30win", RW, VT_BOOL},
         {L"FLOAT.Gas Flow 1", RW, VT_R8},
         {L"Float.Chamber Pressure", RW, VT_R8},
@@ -64,7 +64,7 @@ protected:
 
 const std::vector<TItemDecl> kPlant = {
     {L"Plant.Line1.Speed", RW, VT_R8},  {L"Plant.Line1.Temp", RW, VT_R4},  {L"Plant.Mode", RW, VT_I4},
-    {L"Plant.Line2.Speed", RW, VT_R8},  {L"Plant.Alarm", TNamespaceItem::Readable, VT_BOOL},
+    {L"Plant.Line2.Speed", RW, VT_R8},  {L"Plant.Alarm", TAccessRights::ReadOnly(), VT_BOOL},
     {L"Area.Valve", RW, VT_BOOL},       {L"Status", RW, VT_BSTR},         {L"A.B.C", RW, VT_R8},
 };
 
@@ -138,10 +138,10 @@ TEST_F(FlatBrowse, TypeAndRightsFilters)
         n.erase(std::find(n.begin(), n.end(), id));
         return n;
     };
-    EXPECT_EQ(Browse(BrowseFlat, L"", VT_EMPTY, TNamespaceItem::Writeable), without(L"Integer.State"));
-    EXPECT_EQ(Browse(BrowseFlat, L"", VT_EMPTY, TNamespaceItem::Readable), without(L"String.Remote Text"));
-    EXPECT_EQ(Browse(BrowseFlat, L"", VT_EMPTY, TNamespaceItem::Readable | TNamespaceItem::Writeable), all);
-    EXPECT_EQ(Browse(BrowseFlat, L"int*", VT_I4, TNamespaceItem::Writeable), (Names{L"Integer.Layer Number"}));
+    EXPECT_EQ(Browse(BrowseFlat, L"", VT_EMPTY, OPC_WRITEABLE), without(L"Integer.State"));
+    EXPECT_EQ(Browse(BrowseFlat, L"", VT_EMPTY, OPC_READABLE), without(L"String.Remote Text"));
+    EXPECT_EQ(Browse(BrowseFlat, L"", VT_EMPTY, OPC_READABLE | OPC_WRITEABLE), all);
+    EXPECT_EQ(Browse(BrowseFlat, L"int*", VT_I4, OPC_WRITEABLE), (Names{L"Integer.Layer Number"}));
 }
 
 TEST_F(FlatBrowse, OutOfRangeArgumentsAreInvalid)
@@ -226,9 +226,9 @@ TEST_F(HierarchicalBrowse, BranchLeafAndFlatListings)
     EXPECT_EQ(Browse(BrowseBranch), (Names{L"Line1", L"Line2"}));
     EXPECT_EQ(Browse(BrowseBranch, L"*2"), (Names{L"Line2"}));
     // Branches are filtered by the mask only.
-    EXPECT_EQ(Browse(BrowseBranch, L"L*", VT_BSTR, TNamespaceItem::Writeable), (Names{L"Line1", L"Line2"}));
+    EXPECT_EQ(Browse(BrowseBranch, L"L*", VT_BSTR, OPC_WRITEABLE), (Names{L"Line1", L"Line2"}));
     EXPECT_EQ(Browse(BrowseLeaf), (Names{L"Alarm", L"Mode"}));
-    EXPECT_EQ(Browse(BrowseLeaf, L"", VT_EMPTY, TNamespaceItem::Writeable), (Names{L"Mode"}));
+    EXPECT_EQ(Browse(BrowseLeaf, L"", VT_EMPTY, OPC_WRITEABLE), (Names{L"Mode"}));
     EXPECT_EQ(Browse(BrowseFlat, L"*.L*"), (Names{L"Plant.Line1.Speed", L"Plant.Line1.Temp", L"Plant.Line2.Speed"}));
     EXPECT_EQ(RaisedCode([&] { Browse(BrowseBranch, L"[]"); }), OPC_E_INVALIDFILTER);
 }
@@ -236,7 +236,7 @@ TEST_F(HierarchicalBrowse, BranchLeafAndFlatListings)
 TEST_F(HierarchicalBrowse, CustomMatcherReplacesTheDefault)
 {
     Names seen;
-    auto record = [&](std::wstring_view mask, BYTE, VARTYPE, std::wstring_view name, BYTE, VARTYPE) {
+    auto record = [&](std::wstring_view mask, TAccessRights, VARTYPE, std::wstring_view name, TAccessRights, VARTYPE) {
         seen.emplace_back(name);
         return mask == name;  // exact match, no wildcards
     };

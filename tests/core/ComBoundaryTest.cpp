@@ -9,7 +9,7 @@
 #include "com/ComBoundary.h"
 #include "com/ComObject.h"
 #include "com/HandleTable.h"
-#include "server/OpcArgs.h"
+#include "com/OpcArgs.h"
 #include "com/ServerObjectCount.h"
 
 MIDL_INTERFACE("0b6d7a10-3c1e-4f55-9a41-5e2f1c7d8a01")
@@ -38,6 +38,33 @@ private:
 };
 
 class TPlainObject : public TComObject<IUnknown> {};
+
+// An object its owner also holds: at count zero it lives on until the owner
+// lets it go, unless it was marked for removal before.
+class TOwnedObject : public TComObject<ITestAlpha> {
+public:
+    TOwnedObject(bool* destroyed, TProcessLifetime lifetime = TProcessLifetime::Counted)
+        : TComObject(lifetime), destroyed_(destroyed) {}
+    ~TOwnedObject() override { *destroyed_ = true; }
+    int STDMETHODCALLTYPE Alpha() override { return 3; }
+    bool removed = false;
+    ULONG References() const { return RefCount(); }
+    void DestroyByOwner() { delete this; }
+
+private:
+    void FinalRelease() noexcept override
+    {
+        if (removed) delete this;
+    }
+    bool* destroyed_;
+};
+
+// A part of TAlphaBeta-like owners: its own interface, the owner's count.
+class TContainedPart : public TContainedComObject<ITestBeta> {
+public:
+    explicit TContainedPart(IUnknown& owner) : TContainedComObject(owner) {}
+    int STDMETHODCALLTYPE Beta() override { return 4; }
+};
 
 TEST(ComBoundary, MapsEveryExceptionToAnHResult)
 {
@@ -187,6 +214,63 @@ TEST(ComObject, LastReleaseDestroysAndTheProcessCountNotifiesAtZero)
     EXPECT_EQ(ServerObjectCount::Value(), 0);
 
     ServerObjectCount::SetZeroNotifier(nullptr);
+}
+
+TEST(ComObject, FinalReleaseLetsAnOwnedObjectLiveOnUntilItIsRemoved)
+{
+    bool keptDestroyed = false, removedDestroyed = false;
+    auto* kept = new TOwnedObject(&keptDestroyed);
+    EXPECT_EQ(kept->Release(), 0u);
+    EXPECT_FALSE(keptDestroyed) << "the owner still holds it";
+    EXPECT_EQ(kept->References(), 0u);
+    EXPECT_EQ(kept->AddRef(), 1u) << "a client may take it again";
+    EXPECT_EQ(kept->Release(), 0u);
+    kept->DestroyByOwner();
+    EXPECT_TRUE(keptDestroyed);
+
+    auto* removed = new TOwnedObject(&removedDestroyed);
+    removed->AddRef();
+    removed->removed = true;
+    EXPECT_EQ(removed->Release(), 1u);
+    EXPECT_FALSE(removedDestroyed);
+    EXPECT_EQ(removed->Release(), 0u);
+    EXPECT_TRUE(removedDestroyed) << "the last release of a removed object destroys it";
+    EXPECT_EQ(ServerObjectCount::Value(), 0);
+}
+
+TEST(ComObject, AnIndependentObjectDoesNotKeepTheProcessAlive)
+{
+    int zeroCalls = 0;
+    ServerObjectCount::SetZeroNotifier([&] { ++zeroCalls; });
+    bool destroyed = false;
+    auto* factoryLike = new TOwnedObject(&destroyed, TProcessLifetime::Independent);
+    factoryLike->removed = true;
+    EXPECT_EQ(ServerObjectCount::Value(), 0);
+    factoryLike->Release();
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(zeroCalls, 0) << "its end is no last release of the process";
+    ServerObjectCount::SetZeroNotifier(nullptr);
+}
+
+TEST(ComObject, AContainedPartSharesItsOwnersCountButHasItsOwnInterfaces)
+{
+    bool destroyed = false;
+    ComPtr<TAlphaBeta> owner = MakeComObject<TAlphaBeta>(&destroyed);
+    {
+        TContainedPart part(*static_cast<ITestAlpha*>(owner.Get()));
+        EXPECT_EQ(part.AddRef(), 2u) << "the owner's count";
+        ComPtr<ITestBeta> beta;
+        ASSERT_EQ(part.QueryInterface(IID_PPV_ARGS(&beta)), S_OK);
+        EXPECT_EQ(beta->Beta(), 4) << "the part's own interface, not the owner's";
+        void* alpha = reinterpret_cast<void*>(1);
+        EXPECT_EQ(part.QueryInterface(__uuidof(ITestAlpha), &alpha), E_NOINTERFACE);
+        EXPECT_EQ(alpha, nullptr);
+        beta.Reset();
+        EXPECT_EQ(part.Release(), 1u);
+    }
+    EXPECT_EQ(ServerObjectCount::Value(), 1) << "only the owner counts in the process";
+    owner.Reset();
+    EXPECT_TRUE(destroyed);
 }
 
 TEST(HandleTable, HandlesAreUniqueNonZeroAndOnlyLiveOnesResolve)

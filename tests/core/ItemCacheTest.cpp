@@ -19,8 +19,8 @@ protected:
     {
         server.AddItem(Pressure, MakeBstr(L"0.0000025"));
         server.AddItem(L"Float.Rate", MakeR8(1.5));
-        server.AddItem(L"Int.Layer", MakeI4(3), AccessReadable);
-        server.AddItem(L"Text.Remote", MakeBstr(L"x"), AccessWriteable);
+        server.AddItem(L"Int.Layer", MakeI4(3), OPC_READABLE);
+        server.AddItem(L"Text.Remote", MakeBstr(L"x"), OPC_WRITEABLE);
         server.AddItem(L"Empty.Item", UniqueVariant());
         server.AddItem(L"Array.Item", MakeR8Array({1, 2}));
     }
@@ -80,12 +80,12 @@ TEST_F(ItemCacheTest, ResolutionTakesTypeFromTheFirstReadAndRightsFromTheItemSer
     TFakeGroupItem text, rate, layer, empty, array;
     EXPECT_EQ(Attach(text, Pressure)->CanonicalType(), VT_BSTR);
     EXPECT_FALSE(text.serverItem->Deadband());
-    EXPECT_EQ(text.serverItem->AccessRights(), AccessReadable | AccessWriteable);
+    EXPECT_EQ(text.serverItem->AccessRights(), OPC_READABLE | OPC_WRITEABLE);
 
     EXPECT_EQ(Attach(rate, L"Float.Rate")->CanonicalType(), VT_R8);
     EXPECT_TRUE(rate.serverItem->Deadband());
 
-    EXPECT_EQ(Attach(layer, L"Int.Layer")->AccessRights(), AccessReadable);
+    EXPECT_EQ(Attach(layer, L"Int.Layer")->AccessRights(), OPC_READABLE);
     EXPECT_TRUE(layer.serverItem->Deadband());
 
     EXPECT_EQ(Attach(empty, L"Empty.Item")->CanonicalType(), VT_EMPTY);

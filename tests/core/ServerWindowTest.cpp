@@ -56,13 +56,13 @@ TEST_F(ServerWindowTest, EachNotifyCodeReachesItsHookWithTheRecord)
     TFakeClient client;
     TFakeGroup group;
     TFakeGroupItem item(&group);
-    SendNotify(TNotifyCode::ClientConnected, client);
-    SendNotify(TNotifyCode::ClientDisconnected, client);
-    SendNotify(TNotifyCode::ClientRenamed, client);
-    SendNotify(TNotifyCode::GroupAdded, group);
-    SendNotify(TNotifyCode::GroupRemoved, group);
-    SendNotify(TNotifyCode::ItemAdded, item);
-    SendNotify(TNotifyCode::ItemRemoved, item);
+    SendNotify(server, TNotifyCode::ClientConnected, client);
+    SendNotify(server, TNotifyCode::ClientDisconnected, client);
+    SendNotify(server, TNotifyCode::ClientRenamed, client);
+    SendNotify(server, TNotifyCode::GroupAdded, group);
+    SendNotify(server, TNotifyCode::GroupRemoved, group);
+    SendNotify(server, TNotifyCode::ItemAdded, item);
+    SendNotify(server, TNotifyCode::ItemRemoved, item);
     const void* expected[8] = {nullptr, &client, &client, &client, &group, &group, &item, &item};
     for (int code = 1; code <= 7; ++code) {
         EXPECT_EQ(server.hookCalls[code], 1) << code;
@@ -74,8 +74,8 @@ TEST_F(ServerWindowTest, CodeThatDoesNotFitTheRecordIsNotSent)
 {
     TFakeClient client;
     TFakeGroup group;
-    SendNotify(TNotifyCode::GroupAdded, client);
-    SendNotify(TNotifyCode::ClientConnected, group);
+    SendNotify(server, TNotifyCode::GroupAdded, client);
+    SendNotify(server, TNotifyCode::ClientConnected, group);
     EXPECT_EQ(TotalHookCalls(), 0);
 }
 
@@ -94,12 +94,12 @@ TEST_F(ServerWindowTest, RaisingHookGoesToHandleExceptionAndTheWindowKeepsWorkin
 {
     TFakeClient client;
     server.hooksRaise = true;
-    SendNotify(TNotifyCode::ClientConnected, client);
+    SendNotify(server, TNotifyCode::ClientConnected, client);
     EXPECT_EQ(server.exceptionsHandled, 1);
     EXPECT_EQ(server.lastExceptionText, "hook failed");
 
     server.hooksRaise = false;
-    SendNotify(TNotifyCode::ClientRenamed, client);
+    SendNotify(server, TNotifyCode::ClientRenamed, client);
     EXPECT_EQ(server.hookCalls[3], 1);
     EXPECT_EQ(server.exceptionsHandled, 1);
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "server/OpcArgs.h"
+#include "com/OpcArgs.h"
 #include "contract/OpcError.h"
 #include "host/OpcTime.h"
 #include "contract/OpcTypes.h"

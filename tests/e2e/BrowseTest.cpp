@@ -3,25 +3,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "Enumerators.h"
 #include "ConnectedServer.h"
 
 namespace {
 
 class Browse : public ConnectedServer {
 protected:
-    // The IDs an enumerator hands out, fetched in batches of seven.
-    static std::vector<std::wstring> Drain(IEnumString* e)
-    {
-        std::vector<std::wstring> ids;
-        for (;;) {
-            LPOLESTR batch[7] = {};
-            ULONG fetched = 0;
-            const HRESULT hr = e->Next(7, batch, &fetched);
-            for (ULONG i = 0; i < fetched; ++i) ids.push_back(TakeString(batch[i]));
-            if (hr != S_OK) break;
-        }
-        return ids;
-    }
 
     HRESULT BrowseIds(OPCBROWSETYPE type, const wchar_t* mask, VARTYPE vt, DWORD rights,
                       std::vector<std::wstring>& ids, ComPtr<IEnumString>* keep = nullptr)
@@ -29,7 +17,7 @@ protected:
         auto browse = As<IOPCBrowseServerAddressSpace>();
         ComPtr<IEnumString> e;
         const HRESULT hr = browse->BrowseOPCItemIDs(type, mask, vt, rights, e.GetAddressOf());
-        ids = e ? Drain(e.Get()) : std::vector<std::wstring>{};
+        ids = e ? Drain(e.Get(), 7) : std::vector<std::wstring>{};
         if (keep) *keep = e;
         return hr;
     }

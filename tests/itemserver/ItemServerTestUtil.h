@@ -12,30 +12,9 @@
 #include "contract/OpcError.h"
 #include "com/ComOwners.h"
 #include "RaisedCode.h"
+#include "TestValues.h"
 #include "ZevValueAccess.h"
 
-// Test values: a string, an integer, a double, a null.
-inline UniqueVariant Value(std::wstring_view text)
-{
-    UniqueVariant v;
-    V_VT(&v.get()) = VT_BSTR;
-    V_BSTR(&v.get()) = UniqueBstr(text).release();
-    return v;
-}
-inline UniqueVariant Value(int number)
-{
-    UniqueVariant v;
-    V_VT(&v.get()) = VT_I4;
-    V_I4(&v.get()) = number;
-    return v;
-}
-inline UniqueVariant Value(double number)
-{
-    UniqueVariant v;
-    V_VT(&v.get()) = VT_R8;
-    V_R8(&v.get()) = number;
-    return v;
-}
 inline UniqueVariant NullValue()
 {
     UniqueVariant v;
@@ -43,16 +22,11 @@ inline UniqueVariant NullValue()
     return v;
 }
 
-inline std::wstring TextOf(const VARIANT& value)
-{
-    EXPECT_EQ(V_VT(&value), VT_BSTR);
-    return V_VT(&value) == VT_BSTR ? std::wstring(V_BSTR(&value), SysStringLen(V_BSTR(&value))) : L"<not a string>";
-}
-
 inline std::wstring ReadText(const TItemValueTable& table, int handle)
 {
     UniqueVariant out;
     ReadZevItemValue(table, handle, &out.get());
+    EXPECT_EQ(V_VT(&out.get()), VT_BSTR) << "every item reads as a string";
     return TextOf(out.get());
 }
 

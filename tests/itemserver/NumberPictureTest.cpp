@@ -89,6 +89,6 @@ TEST(NumberPicture, TextThatIsNoNumberIsAConversionError)
         EXPECT_THROW(TextToNumber(text), EVariantError) << text;
     }
     EXPECT_THROW(TextToNumber(std::wstring(L"1\0" L"5", 3)), EVariantError);
-    EXPECT_EQ(VariantToNumber(Value(7).get()), 7.0);
+    EXPECT_EQ(VariantToNumber(MakeI4(7).get()), 7.0);
     EXPECT_THROW(VariantToNumber(NullValue().get()), EVariantError);
 }

@@ -44,7 +44,7 @@ TEST_F(ZEV30Test, EveryItemResolvesReadableWritableAsAString)
     for (int handle = 1; handle <= ZevItemCount; ++handle) {
         TServerItemRefPtr item = LookupItemRef(std::wstring(ZevCatalogueEntry(handle).ItemId));
         EXPECT_EQ(item->Handle(), handle);
-        EXPECT_EQ(item->AccessRights(), AccessReadable | AccessWriteable);
+        EXPECT_EQ(item->AccessRights(), OPC_READABLE | OPC_WRITEABLE);
         EXPECT_EQ(item->CanonicalType(), VT_BSTR) << handle;
         EXPECT_FALSE(item->Deadband());
     }
@@ -63,27 +63,27 @@ TEST_F(ZEV30Test, ResolveSetsRightsAndLeavesThePath)
 
     zev->ReleaseItemHandle(7);
     EXPECT_EQ(zev->ResolveItem(L"String.Date And Time", path, rights), 7);
-    WriteThroughCore(L"String.Date And Time", Value(std::wstring_view(L"1.2.2024 10:00")).get());
+    WriteThroughCore(L"String.Date And Time", MakeBstr(L"1.2.2024 10:00").get());
     EXPECT_EQ(ReadThroughCore(L"String.Date And Time"), L"1.2.2024 10:00");
 }
 
 TEST_F(ZEV30Test, CoreConvertsWrittenNumbersToTextBeforeTheItemFormatsThem)
 {
-    WriteThroughCore(L"Float.Rate Measured (A/s)", Value(12.36).get());
+    WriteThroughCore(L"Float.Rate Measured (A/s)", MakeR8(12.36).get());
     EXPECT_EQ(ReadThroughCore(L"Float.Rate Measured (A/s)"), Local(L"12.4"));
     EXPECT_EQ(zev->ValueTable().Value(11), WideToAnsi(Local(L"12.4")));
     // Wine's double-to-text conversion writes exponent forms (2.5E-06) with a
     // point whatever the regional setting, so only there does this value make
     // the round trip.
     if (UserDecimalSeparator() == L".") {
-        WriteThroughCore(L"Float.Chamber Pressure", Value(0.0000025).get());
+        WriteThroughCore(L"Float.Chamber Pressure", MakeR8(0.0000025).get());
         EXPECT_EQ(ReadThroughCore(L"Float.Chamber Pressure"), L"0.0000025");
     }
 
-    WriteThroughCore(L"Float.OM Signal", Value(7).get());
+    WriteThroughCore(L"Float.OM Signal", MakeI4(7).get());
     EXPECT_EQ(ReadThroughCore(L"Float.OM Signal"), Local(L"7.00"));
 
-    EXPECT_EQ(RaisedCode([&] { WriteThroughCore(L"Float.OM Signal", Value(std::wstring_view(L"abc")).get()); }),
+    EXPECT_EQ(RaisedCode([&] { WriteThroughCore(L"Float.OM Signal", MakeBstr(L"abc").get()); }),
               OPC_E_BADTYPE);
     EXPECT_EQ(ReadThroughCore(L"Float.OM Signal"), Local(L"7.00"));
 
@@ -93,17 +93,17 @@ TEST_F(ZEV30Test, CoreConvertsWrittenNumbersToTextBeforeTheItemFormatsThem)
     EXPECT_EQ(quality, 0x40);
     EXPECT_EQ(TextOf(value.get()), L"Edit1");
     EXPECT_EQ(RaisedCode([&] { zev->ReadItemValue(133, quality, *value.put()); }), OPC_E_INVALIDHANDLE);
-    EXPECT_EQ(RaisedCode([&] { zev->WriteItemValue(0, Value(1).get()); }), OPC_E_INVALIDHANDLE);
+    EXPECT_EQ(RaisedCode([&] { zev->WriteItemValue(0, MakeI4(1).get()); }), OPC_E_INVALIDHANDLE);
 }
 
 TEST_F(ZEV30Test, AttachedTableTakesTheValuesUntilDetached)
 {
-    zev->WriteItemValue(25, Value(std::wstring_view(L"own")).get());
+    zev->WriteItemValue(25, MakeBstr(L"own").get());
     TItemValueTable shown;
     zev->AttachValueTable(&shown);
     EXPECT_EQ(&zev->ValueTable(), &shown);
     EXPECT_EQ(ReadThroughCore(L"String.DM-State"), L"");
-    WriteThroughCore(L"String.DM-State", Value(std::wstring_view(L"shown")).get());
+    WriteThroughCore(L"String.DM-State", MakeBstr(L"shown").get());
     EXPECT_EQ(shown.Value(24), "shown");
     zev->AttachValueTable(nullptr);
     EXPECT_EQ(ReadThroughCore(L"String.DM-State"), L"own");
@@ -125,7 +125,7 @@ TEST_F(ZEV30Test, BrowseTreeHoldsTheCatalogueAsFlatLeaves)
         const int handle = FindCatalogueHandle(leaf->Name());
         ASSERT_NE(handle, 0);
         EXPECT_EQ(leaf->Name(), ZevCatalogueEntry(handle).ItemId);
-        EXPECT_EQ(leaf->AccessRights(), TNamespaceItem::Readable | TNamespaceItem::Writeable);
+        EXPECT_EQ(leaf->AccessRights(), TAccessRights::ReadWrite());
         EXPECT_EQ(leaf->CanonicalType(), ZevCatalogueEntry(handle).PublishedType);
         handles.insert(handle);
         ++types[leaf->CanonicalType()];

@@ -20,7 +20,7 @@ void ExpectWrites(std::initializer_list<TWrite> writes)
 {
     TItemValueTable table;
     for (const auto& w : writes) {
-        WriteZevItemValue(table, w.Handle, Value(std::wstring_view(w.Text)).get());
+        WriteZevItemValue(table, w.Handle, MakeBstr(w.Text).get());
         EXPECT_EQ(ReadText(table, w.Handle), w.Stored) << w.Handle << " " << w.Text;
     }
 }
@@ -76,7 +76,7 @@ TEST(ZevValueAccess, EveryPatternItemFormatsAndOthersKeepTheirText)
     int patterns = 0;
     for (int handle = 1; handle <= ZevItemCount; ++handle) {
         if (handle == ZevWindowCommandHandle) continue;
-        WriteZevItemValue(table, handle, Value(1.25).get());
+        WriteZevItemValue(table, handle, MakeR8(1.25).get());
         const auto picture = ZevNumberPicture(handle);
         patterns += picture.has_value();
         const std::wstring expected = picture ? FormatNumberPicture(1.25, *picture) : Local(L"1.25");
@@ -93,9 +93,9 @@ TEST(ZevValueAccess, RefusedNumberKeepsTheCell)
     TItemValueTable table;
     int repaints = 0;
     table.OnRowChanged = [&](int row) { EXPECT_EQ(row, 11); ++repaints; };
-    WriteZevItemValue(table, 12, Value(4.0).get());
+    WriteZevItemValue(table, 12, MakeR8(4.0).get());
     for (const wchar_t* text : {L"abc", L"", L"1e400"})
-        EXPECT_THROW(WriteZevItemValue(table, 12, Value(std::wstring_view(text)).get()), EVariantError) << text;
+        EXPECT_THROW(WriteZevItemValue(table, 12, MakeBstr(text).get()), EVariantError) << text;
     EXPECT_EQ(ReadText(table, 12), Local(L"4.0"));
     EXPECT_EQ(repaints, 1);
 }
@@ -106,9 +106,9 @@ TEST(ZevValueAccess, TextItemsStoreWhatIsWritten)
                   {1, L"  padded \t", L"  padded \t"}, {7, L"Gr\u00fc\u00dfe", L"Gr\u00fc\u00dfe"}});
     TItemValueTable table;
     // Characters the ANSI code page lacks are replaced when stored.
-    WriteZevItemValue(table, 2, Value(std::wstring_view(L"\u4e2d")).get());
+    WriteZevItemValue(table, 2, MakeBstr(L"\u4e2d").get());
     EXPECT_EQ(table.Value(1), "?");
-    WriteZevItemValue(table, 6, Value(42).get());
+    WriteZevItemValue(table, 6, MakeI4(42).get());
     EXPECT_EQ(table.Value(5), "42");
     EXPECT_THROW(WriteZevItemValue(table, 6, NullValue().get()), EVariantError);
     EXPECT_EQ(table.Value(5), "42");
@@ -119,9 +119,9 @@ TEST(ZevValueAccess, HandlesAddressTheirOwnCellsUpToTheEnds)
     TItemValueTable table;
     std::vector<int> repainted;
     table.OnRowChanged = [&](int row) { repainted.push_back(row); };
-    WriteZevItemValue(table, 117, Value(std::wstring_view(L"rel15")).get());
-    WriteZevItemValue(table, 119, Value(std::wstring_view(L"time")).get());
-    WriteZevItemValue(table, 132, Value(std::wstring_view(L"stop")).get());
+    WriteZevItemValue(table, 117, MakeBstr(L"rel15").get());
+    WriteZevItemValue(table, 119, MakeBstr(L"time").get());
+    WriteZevItemValue(table, 132, MakeBstr(L"stop").get());
     EXPECT_EQ(repainted, (std::vector<int>{116, 117, 130}));
     EXPECT_EQ(table.Value(116), "rel15");
     EXPECT_EQ(table.Value(117), "time");
@@ -135,10 +135,10 @@ TEST(ZevValueAccess, HandlesOutsideTheCatalogueAreInvalid)
 {
     TItemValueTable table;
     for (int handle : {0, 133, -1}) {
-        UniqueVariant out = Value(std::wstring_view(L"untouched"));
+        UniqueVariant out = MakeBstr(L"untouched");
         EXPECT_EQ(RaisedCode([&] { ReadZevItemValue(table, handle, &out.get()); }), OPC_E_INVALIDHANDLE);
         EXPECT_EQ(TextOf(out.get()), L"untouched");
-        EXPECT_EQ(RaisedCode([&] { WriteZevItemValue(table, handle, Value(std::wstring_view(L"x")).get()); }),
+        EXPECT_EQ(RaisedCode([&] { WriteZevItemValue(table, handle, MakeBstr(L"x").get()); }),
                   OPC_E_INVALIDHANDLE);
     }
     for (int row = 0; row < TItemValueTable::RowCount; ++row) EXPECT_EQ(table.Value(row), "");
@@ -155,21 +155,21 @@ TEST(ZevValueAccess, CommandItemRunsTheWindowReactionAtOnce)
 {
     TItemValueTable table;
     TWindowDouble window(table);
-    WriteZevItemValue(table, 118, Value(std::wstring_view(L"1")).get());
+    WriteZevItemValue(table, 118, MakeBstr(L"1").get());
     EXPECT_TRUE(window.Shown);
     EXPECT_EQ(ReadText(table, 118), L"0");
     EXPECT_EQ(window.Seen, (std::vector<std::string>{"1", "0"}));
 
-    WriteZevItemValue(table, 118, Value(1).get());  // an integer 1 is the text "1"
+    WriteZevItemValue(table, 118, MakeI4(1).get());  // an integer 1 is the text "1"
     EXPECT_FALSE(window.Shown);
     EXPECT_EQ(ReadText(table, 118), L"0");
 
     window.Seen.clear();
-    WriteZevItemValue(table, 118, Value(std::wstring_view(L"0")).get());  // unchanged text: no reaction
-    WriteZevItemValue(table, 118, Value(std::wstring_view(L"hello")).get());
+    WriteZevItemValue(table, 118, MakeBstr(L"0").get());  // unchanged text: no reaction
+    WriteZevItemValue(table, 118, MakeBstr(L"hello").get());
     EXPECT_EQ(ReadText(table, 118), L"hello");
-    WriteZevItemValue(table, 118, Value(std::wstring_view(L"2")).get());
-    WriteZevItemValue(table, 118, Value(std::wstring_view(L"2")).get());
+    WriteZevItemValue(table, 118, MakeBstr(L"2").get());
+    WriteZevItemValue(table, 118, MakeBstr(L"2").get());
     EXPECT_EQ(window.Seen, (std::vector<std::string>{"hello", "2"}));
     EXPECT_EQ(ReadText(table, 118), L"2");
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Enumerators.h"
 #include "cache/ServerItemList.h"
 #include "host/ClientList.h"
 #include "FakeItemServer.h"
@@ -86,8 +87,8 @@ protected:
         items.SetVendorInfo(L"Vornhalt Test Server");
         items.AddItem(Operator, MakeBstr(L"anna"));
         items.AddItem(Rate, MakeR8(1.5));
-        items.AddItem(Start, MakeBstr(L"0"), AccessWriteable);
-        items.AddItem(Layer, MakeI4(3), AccessReadable);
+        items.AddItem(Start, MakeBstr(L"0"), OPC_WRITEABLE);
+        items.AddItem(Layer, MakeI4(3), OPC_READABLE);
         items.AddItem(Pressure, MakeBstr(L"0.0000025"));
     }
     ~ServerObjectTest() override { items.ItemCache().Clear(); }
@@ -144,22 +145,6 @@ private:
     bool answersShutdown_;
     ULONG refs_ = 1;
 };
-
-// Everything an IEnumString still has, one Next(1) at a time; the strings
-// are freed as they are copied.
-inline std::vector<std::wstring> Drain(IEnumString* strings)
-{
-    std::vector<std::wstring> out;
-    for (;;) {
-        LPOLESTR text = nullptr;
-        ULONG fetched = 0;
-        const HRESULT hr = strings->Next(1, &text, &fetched);
-        if (fetched == 1) out.emplace_back(text ? text : L"<null>");
-        CoTaskMemFree(text);
-        if (hr != S_OK) break;
-    }
-    return out;
-}
 
 using TNames = std::vector<std::wstring>;
 

@@ -18,12 +18,12 @@ public:
     struct TItem {
         LONG handle = 0;
         UniqueVariant value;
-        DWORD rights = AccessReadable | AccessWriteable;
+        DWORD rights = OPC_READABLE | OPC_WRITEABLE;
         bool failRead = false;  // every read raises
     };
     enum class TWriteFailure { None, VariantError, StdConversion, OpcRange };
 
-    void AddItem(const std::wstring& id, UniqueVariant value, DWORD rights = AccessReadable | AccessWriteable)
+    void AddItem(const std::wstring& id, UniqueVariant value, DWORD rights = OPC_READABLE | OPC_WRITEABLE)
     {
         TItem& item = items[id];
         item.handle = nextHandle++;
@@ -110,7 +110,7 @@ public:
     {
         ++buildCalls;
         for (const auto& [id, item] : items)
-            AddItemId(root, id, static_cast<BYTE>(item.rights), V_VT(&item.value.get()));
+            AddItemId(root, id, TAccessRights::FromOpc(item.rights), V_VT(&item.value.get()));
     }
     void ErrorText(HRESULT code, WORD languageId, std::wstring& text) override
     {

@@ -17,7 +17,7 @@ class TTwoItemServer : public TOpcItemServer {
 public:
     LONG ResolveItem(const std::wstring& itemId, std::wstring&, TAccessRights& rights) override
     {
-        rights = TAccessRights::FromOpc(AccessReadable | AccessWriteable);
+        rights = TAccessRights::ReadWrite();
         if (SameTextI(itemId, L"Float.Chamber Pressure")) return 15;
         if (SameTextI(itemId, L"Output.OUT 3")) return 101;
         RaiseOpcError(OPC_E_INVALIDITEMID);

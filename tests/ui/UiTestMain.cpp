@@ -14,6 +14,8 @@
 
 #include <string>
 
+#include "com/RegistryKey.h"
+
 namespace {
 
 constexpr wchar_t kChildMarker[] = L"QUILLMERE_UI_TEST_CHILD";
@@ -30,11 +32,9 @@ std::wstring ExeName()
 void EnsureUnmanagedWindows()
 {
     const std::wstring key = L"Software\\Wine\\AppDefaults\\" + ExeName() + L"\\X11 Driver";
-    HKEY k = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
-        return;  // no such option here: the tests only run slower
-    RegSetValueExW(k, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
-    RegCloseKey(k);
+    TRegistryKey k = TRegistryKey::Create(HKEY_CURRENT_USER, key, KEY_SET_VALUE);
+    if (!k) return;  // no such option here: the tests only run slower
+    k.SetString(L"Managed", L"N");
 }
 
 DWORD RunChild()

@@ -1,5 +1,5 @@
 #include "client/ClientCalls.h"
-#include "OpcElementCleanup.h"
+#include "com/OpcElementCleanup.h"
 #include "WireProtocol.h"
 
 namespace wire {

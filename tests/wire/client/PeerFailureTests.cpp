@@ -3,7 +3,7 @@
 // ends in the middle of a call. Both go through the project's proxies.
 #include "com/ComObject.h"
 #include "MessagePump.h"
-#include "OpcElementCleanup.h"
+#include "com/OpcElementCleanup.h"
 #include "WireProtocol.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"

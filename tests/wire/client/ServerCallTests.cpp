@@ -1,5 +1,6 @@
 // Calls on the server object: structures and strings that the server
 // allocates, a counted array, and an enumerator interface coming back.
+#include "Enumerators.h"
 #include "WireProtocol.h"
 #include "client/WireFixture.h"
 #include "opcerror.h"
@@ -64,20 +65,6 @@ TEST_F(WireTest, CommonInterfaceCarriesLocalesAndACountedArray) {
     EXPECT_EQ(S_OK, common->SetClientName(L"wire test client"));
 }
 
-std::vector<std::wstring> Drain(IEnumString* strings, ULONG batch) {
-    std::vector<std::wstring> result;
-    for (;;) {
-        std::vector<LPOLESTR> slots(batch, nullptr);
-        ULONG fetched = 0;
-        const HRESULT hr = strings->Next(batch, slots.data(), &fetched);
-        EXPECT_TRUE(hr == S_OK || hr == S_FALSE);
-        for (ULONG i = 0; i < fetched; ++i) {
-            result.push_back(slots[i] ? slots[i] : L"<null>");
-            CoTaskMemFree(slots[i]);
-        }
-        if (hr != S_OK || fetched == 0) return result;
-    }
-}
 
 TEST_F(WireTest, BrowsingReturnsAnEnumStringAcrossTheProcessBoundary) {
     ComPtr<IOPCBrowseServerAddressSpace> browse;

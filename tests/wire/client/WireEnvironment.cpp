@@ -1,4 +1,5 @@
 #include "client/WireEnvironment.h"
+#include "com/RegistryKey.h"
 #include "registration/ServerRegistration.h"
 #include "WireProtocol.h"
 #include "opcda.h"
@@ -46,15 +47,10 @@ std::wstring ProxyStubClsidOf(const IID& iid) {
 ClassRegistration::ClassRegistration(const CLSID& clsid) : key_(L"CLSID\\" + GuidToString(clsid)) {
     const std::wstring command = L"\"" + ExePath() + L"\" " + kServerSwitch + L" " + GuidToString(clsid);
     const std::wstring name = L"Quillmere wire test server";
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, (key_ + L"\\LocalServer32").c_str(), 0, nullptr, 0, KEY_WRITE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    ok_ = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                         static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS &&
-          RegSetKeyValueW(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, REG_SZ, name.c_str(),
-                          static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    RegCloseKey(key);
+    TRegistryKey server = TRegistryKey::Create(HKEY_CLASSES_ROOT, key_ + L"\\LocalServer32");
+    TRegistryKey cls = TRegistryKey::Open(HKEY_CLASSES_ROOT, key_, KEY_WRITE);
+    ok_ = server && cls && server.SetString(nullptr, command) == ERROR_SUCCESS &&
+          cls.SetString(nullptr, name) == ERROR_SUCCESS;
 }
 
 ClassRegistration::~ClassRegistration() { RegDeleteTreeW(HKEY_CLASSES_ROOT, key_.c_str()); }

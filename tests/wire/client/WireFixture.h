@@ -4,7 +4,7 @@
 #pragma once
 #include "com/ComObject.h"
 #include "MessagePump.h"
-#include "OpcElementCleanup.h"
+#include "com/OpcElementCleanup.h"
 #include "TestValues.h"
 #include "client/ClientCalls.h"
 #include "client/ServerConnection.h"

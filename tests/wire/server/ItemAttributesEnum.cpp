@@ -1,6 +1,6 @@
 #include "server/ItemAttributesEnum.h"
 #include "com/ComBoundary.h"
-#include "OpcElementCleanup.h"
+#include "com/OpcElementCleanup.h"
 #include "TestValues.h"
 #include "server/ItemTable.h"
 #include <algorithm>

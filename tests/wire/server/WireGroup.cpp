@@ -3,7 +3,7 @@
 #include "opcerror.h"
 #include "server/ItemAttributesEnum.h"
 #include "server/ItemTable.h"
-#include "server/PerItemResults.h"
+#include "com/PerItemResults.h"
 #include <algorithm>
 
 namespace wire {
@@ -22,16 +22,16 @@ WireGroup::WireGroup(std::wstring name, bool active, DWORD updateRate, OPCHANDLE
       hServerGroup_(hServerGroup), timeBias_(timeBias), deadband_(deadband), lcid_(lcid) {}
 
 void WireGroup::UpdateTimer() {
-    const bool wanted = active_ && sink() && !items_.empty();
+    const bool wanted = active_ && ConnectedSink() && !items_.empty();
     if (wanted && !timer_.running()) timer_.Start(updateRate_);
     else if (!wanted) timer_.Stop();
 }
 
 // Sends every item at each period, changed or not: enough for the wire.
 void WireGroup::SendDataChange() {
-    if (sending_ || !this->sink()) return;  // the outgoing call below may dispatch the next tick
+    if (sending_ || !this->ConnectedSink()) return;  // the outgoing call below may dispatch the next tick
     ComPtr<WireGroup> self(this);
-    ComPtr<IOPCDataCallback> sink(this->sink());
+    ComPtr<IOPCDataCallback> sink(this->ConnectedSink());
     sending_ = true;
     const HRESULT hr = ComBoundary([&] {
         const DWORD n = static_cast<DWORD>(items_.size());
@@ -52,7 +52,7 @@ void WireGroup::SendDataChange() {
                                   stamps.data(), errors.data());
     });
     sending_ = false;
-    if (FAILED(hr) && this->sink() == sink.Get()) DropSink();  // the client is gone
+    if (FAILED(hr) && this->ConnectedSink() == sink.Get()) DropSink();  // the client is gone
 }
 
 std::vector<GroupItem>::iterator WireGroup::ItemOf(OPCHANDLE hServer) {

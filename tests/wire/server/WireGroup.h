@@ -3,7 +3,7 @@
 // IOPCDataCallback::OnDataChange with every item at each update period.
 #pragma once
 #include "opcda.h"
-#include "server/SinkPointObject.h"
+#include "com/ConnectionPointContainer.h"
 #include "server/ThreadTimer.h"
 #include <string>
 #include <vector>
@@ -23,7 +23,7 @@ struct GroupItem {
 // A task-allocated copy of bytes for a blob out-parameter (none when empty).
 void CopyBlob(const std::vector<BYTE>& bytes, BYTE** blob, DWORD* size);
 
-class WireGroup final : public SinkPointObject<IOPCDataCallback, IOPCItemMgt, IOPCSyncIO, IOPCGroupStateMgt> {
+class WireGroup final : public TConnectionPointContainer<IOPCDataCallback, IOPCItemMgt, IOPCSyncIO, IOPCGroupStateMgt> {
 public:
     WireGroup(std::wstring name, bool active, DWORD updateRate, OPCHANDLE hClientGroup, OPCHANDLE hServerGroup,
               LONG timeBias, FLOAT deadband, DWORD lcid);

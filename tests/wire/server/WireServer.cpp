@@ -154,7 +154,7 @@ STDMETHODIMP WireServer::GetErrorString(HRESULT dwError, LPWSTR* ppString) noexc
 void WireServer::RequestShutdown() {
     shutdownTimer_.Stop();
     ComPtr<WireServer> self(this);
-    if (ComPtr<IOPCShutdown> sink = this->sink()) sink->ShutdownRequest(L"Wartung \u2013 maintenance");
+    if (ComPtr<IOPCShutdown> sink = this->ConnectedSink()) sink->ShutdownRequest(L"Wartung \u2013 maintenance");
 }
 
 }  // namespace wire

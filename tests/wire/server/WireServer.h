@@ -3,12 +3,12 @@
 // client that advises an IOPCShutdown sink.
 #pragma once
 #include "opcda.h"
-#include "server/SinkPointObject.h"
+#include "com/ConnectionPointContainer.h"
 #include "server/ThreadTimer.h"
 
 namespace wire {
 
-class WireServer final : public SinkPointObject<IOPCShutdown, IOPCServer, IOPCBrowseServerAddressSpace, IOPCCommon,
+class WireServer final : public TConnectionPointContainer<IOPCShutdown, IOPCServer, IOPCBrowseServerAddressSpace, IOPCCommon,
                                                 IOPCItemProperties> {
 public:
     WireServer();
@@ -50,7 +50,7 @@ public:
 private:
     // An advised sink is asked to shut down once Advise has returned.
     void SinkChanged() override {
-        if (sink()) shutdownTimer_.Start(0);
+        if (ConnectedSink()) shutdownTimer_.Start(0);
         else shutdownTimer_.Stop();
     }
     void RequestShutdown();

@@ -3,7 +3,7 @@
 #include "TestValues.h"
 #include "opcerror.h"
 #include "server/ItemTable.h"
-#include "server/PerItemResults.h"
+#include "com/PerItemResults.h"
 #include "server/WireServer.h"
 
 namespace wire {

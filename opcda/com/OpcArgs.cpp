@@ -1,4 +1,4 @@
-#include "server/OpcArgs.h"
+#include "com/OpcArgs.h"
 
 #include "contract/OpcError.h"
 
