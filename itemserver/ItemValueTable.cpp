@@ -6,7 +6,7 @@
 
 static_assert(TItemValueTable::RowCount == ZevRowCount);
 
-TItemValueTable::TItemValueTable() : values_(RowCount), edit1_("Edit1") {}
+TItemValueTable::TItemValueTable() : values_(RowCount), versions_(RowCount, 0), edit1_("Edit1") {}
 
 void TItemValueTable::CheckRow(int row) const
 {
@@ -27,10 +27,17 @@ const std::string& TItemValueTable::Value(int row) const
     return values_[static_cast<size_t>(row)];
 }
 
+uint64_t TItemValueTable::RowVersion(int row) const
+{
+    CheckRow(row);
+    return versions_[static_cast<size_t>(row)];
+}
+
 void TItemValueTable::SetValue(int row, std::string text)
 {
     CheckRow(row);
     values_[static_cast<size_t>(row)] = std::move(text);
+    ++versions_[static_cast<size_t>(row)];
     if (OnRowChanged) {
         const auto notify = OnRowChanged;  // the handler may replace itself
         notify(row);
@@ -41,6 +48,7 @@ void TItemValueTable::SetEdit1Text(std::string text)
 {
     if (text == edit1_) return;
     edit1_ = std::move(text);
+    ++edit1Version_;
     if (OnEdit1Change) {
         const auto notify = OnEdit1Change;
         notify();

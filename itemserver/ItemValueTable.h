@@ -4,6 +4,7 @@
 // written. The window owns one instance and shows it; it runs on the main
 // thread like every read and write, so there is no lock.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,12 +26,16 @@ public:
     const std::string& Value(int row) const;
     // Replaces the row's text and tells OnRowChanged, so the list repaints it.
     void SetValue(int row, std::string text);
+    // A number that grows with every SetValue of the row (for cheap polling).
+    uint64_t RowVersion(int row) const;
 
     const std::string& Edit1Text() const noexcept { return edit1_; }
     // A text that differs from the current one runs OnEdit1Change at once,
     // before this returns. The handler may set the text again; that nested
     // change runs the handler once more, exactly as a change from outside.
     void SetEdit1Text(std::string text);
+    // A number that grows with every change of the Edit1 text.
+    uint64_t Edit1Version() const noexcept { return edit1Version_; }
 
     std::function<void(int row)> OnRowChanged;
     std::function<void()> OnEdit1Change;
@@ -39,5 +44,7 @@ private:
     void CheckRow(int row) const;
 
     std::vector<std::string> values_;
+    std::vector<uint64_t> versions_;
     std::string edit1_;
+    uint64_t edit1Version_ = 0;
 };

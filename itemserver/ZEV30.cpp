@@ -26,6 +26,14 @@ void TZEV30::ReadItemValue(LONG handle, WORD&, VARIANT& value)
     ReadZevItemValue(*table_, handle, &value);
 }
 
+bool TZEV30::ItemChangeCount(LONG handle, uint64_t& count) noexcept
+{
+    const std::optional<uint64_t> version = ZevItemVersion(*table_, handle);
+    if (!version) return false;
+    count = (tableGeneration_ << 48) + *version;
+    return true;
+}
+
 void TZEV30::WriteItemValue(LONG handle, const VARIANT& value)
 {
     WriteZevItemValue(*table_, handle, value);

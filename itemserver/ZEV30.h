@@ -20,7 +20,11 @@ public:
     // call, and attaches null before that table is destroyed. While no table
     // is attached the item server's own table serves, so a read or write
     // never meets a missing table (values written there stay there).
-    void AttachValueTable(TItemValueTable* table) noexcept { table_ = table ? table : &ownTable_; }
+    void AttachValueTable(TItemValueTable* table) noexcept
+    {
+        table_ = table ? table : &ownTable_;
+        ++tableGeneration_;
+    }
     TItemValueTable& ValueTable() noexcept { return *table_; }
 
     // The catalogue handle of itemId with rights {Read, Write}; the access
@@ -34,6 +38,8 @@ public:
     // The cell's text as VT_BSTR; the quality stays as the core preset it.
     // EOpcError(OPC_E_INVALIDHANDLE) outside 1 to 132.
     void ReadItemValue(LONG handle, WORD& quality, VARIANT& value) override;
+    // The cell's version, so that polling reads only cells that changed.
+    bool ItemChangeCount(LONG handle, uint64_t& count) noexcept override;
     // Stores the value as text; EVariantError for a pattern item given no
     // number, EOpcError(OPC_E_INVALIDHANDLE) outside 1 to 132.
     void WriteItemValue(LONG handle, const VARIANT& value) override;
@@ -52,5 +58,6 @@ public:
 private:
     TItemValueTable ownTable_;
     TItemValueTable* table_ = &ownTable_;
+    uint64_t tableGeneration_ = 0;  // another table holds other values
     TConnectionEvents* events_ = nullptr;
 };

@@ -76,6 +76,13 @@ void ReadZevItemValue(const TItemValueTable& table, int handle, VARIANT* out)
     V_BSTR(out) = copy.release();
 }
 
+std::optional<uint64_t> ZevItemVersion(const TItemValueTable& table, int handle) noexcept
+{
+    if (!IsZevHandle(handle)) return std::nullopt;
+    const int row = ZevCatalogueEntry(handle).Row;
+    return row == ZevNoRow ? table.Edit1Version() : table.RowVersion(row);
+}
+
 void WriteZevItemValue(TItemValueTable& table, int handle, const VARIANT& value)
 {
     if (!IsZevHandle(handle)) RaiseOpcError(OPC_E_INVALIDHANDLE);

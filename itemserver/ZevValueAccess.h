@@ -18,6 +18,10 @@ std::optional<TNumberPicture> ZevNumberPicture(int handle) noexcept;
 // EOpcError(OPC_E_INVALIDHANDLE) for a handle outside 1 to 132, *out untouched.
 void ReadZevItemValue(const TItemValueTable& table, int handle, VARIANT* out);
 
+// A number that grows with every change of the handle's cell, for cheap
+// polling; nothing for a handle outside 1 to 132.
+std::optional<uint64_t> ZevItemVersion(const TItemValueTable& table, int handle) noexcept;
+
 // Stores the value as text in the handle's cell: a pattern item as its
 // formatted number, every other item as the value's text unchanged. Raises
 // EOpcError(OPC_E_INVALIDHANDLE) for a handle outside 1 to 132 and

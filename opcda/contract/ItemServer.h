@@ -111,6 +111,12 @@ public:
     // Reads an item. value arrives VT_EMPTY and belongs to the caller, which
     // clears it; quality arrives good (0xC0) and may be lowered.
     virtual void ReadItemValue(LONG handle, WORD& quality, VARIANT& value) = 0;
+    // Optional, for cheap polling: a number that changes whenever a read of
+    // the item could give another value or quality than before (a write
+    // counter, say). While it stays the same the update cycle does not read
+    // the item. Return false when there is no such number for the handle.
+    // Main thread; must be cheap and must not raise. Default: false.
+    virtual bool ItemChangeCount(LONG handle, uint64_t& count) noexcept;
     // Writes an item; value is already of the canonical type and stays the
     // caller's. Raise EVariantError for a value that makes no sense for the item.
     virtual void WriteItemValue(LONG handle, const VARIANT& value) = 0;

@@ -113,6 +113,11 @@ LONG TOpcItemServer::ResolveItemWithPath(const std::wstring& itemId, std::wstrin
     return ResolveItem(itemId, accessPath, rights);
 }
 
+bool TOpcItemServer::ItemChangeCount(LONG, uint64_t&) noexcept
+{
+    return false;
+}
+
 void TOpcItemServer::ReleaseItemHandle(LONG) {}
 
 void TOpcItemServer::BuildAddressSpace(TItemIdList&) {}

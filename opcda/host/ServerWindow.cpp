@@ -63,10 +63,10 @@ void TServerWindow::StartTimer(DWORD handle, UINT intervalMs)
 
 void TServerWindow::StopTimer(DWORD handle) noexcept
 {
+    // Other targets' ticks stay queued: a tick already on its way for this
+    // handle finds no target once the handle is removed, so nothing reaches
+    // a target that is gone.
     KillTimer(window_, handle);
-    MSG message;
-    while (PeekMessageW(&message, window_, WM_TIMER, WM_TIMER, PM_REMOVE)) {
-    }
 }
 
 void TServerWindow::SendNotify(TPendingNotify& pending) noexcept

@@ -68,8 +68,8 @@ public:
     void RemoveTimerTarget(DWORD handle) noexcept;
     // Raises EOpcError when the system refuses the timer.
     void StartTimer(DWORD handle, UINT intervalMs);
-    // Kills the timer and drops every timer message still queued for the
-    // window, so that no tick arrives after a target is gone.
+    // Kills the timer. A tick of it still queued is ignored once the target's
+    // handle is removed; the ticks of other targets are kept.
     void StopTimer(DWORD handle) noexcept;
 
     // One notification on its way to a hook; exactly one record is set.

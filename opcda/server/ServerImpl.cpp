@@ -52,11 +52,7 @@ void TServerImpl::Initialize()
     SendNotify(itemServer_, TNotifyCode::ClientConnected, *this);
 }
 
-TServerImpl::~TServerImpl()
-{
-    if (joinedClientList_) itemServer_.ClientList().Remove(*this);
-    if (ServerState == OPC_STATUS_RUNNING) SendNotify(itemServer_, TNotifyCode::ClientDisconnected, *this);
-}
+TServerImpl::~TServerImpl() = default;
 
 STDMETHODIMP TServerImpl::QueryInterface(REFIID riid, void** ppv) noexcept
 {
@@ -71,13 +67,6 @@ STDMETHODIMP TServerImpl::QueryInterface(REFIID riid, void** ppv) noexcept
 
 // ---- IOPCServer ----
 
-STDMETHODIMP TServerImpl::AddGroup(LPCWSTR, BOOL, DWORD, OPCHANDLE, LONG*, FLOAT*, DWORD, OPCHANDLE* phServerGroup,
-                                   DWORD* pRevisedUpdateRate, REFIID, LPUNKNOWN* ppUnk) noexcept
-{
-    ClearOutputs(phServerGroup, pRevisedUpdateRate, ppUnk);
-    return E_NOTIMPL;
-}
-
 STDMETHODIMP TServerImpl::GetErrorString(HRESULT dwError, LCID dwLocale, LPWSTR* ppString) noexcept
 {
     ClearOutputs(ppString);
@@ -87,12 +76,6 @@ STDMETHODIMP TServerImpl::GetErrorString(HRESULT dwError, LCID dwLocale, LPWSTR*
         itemServer_.ErrorText(dwError, LOWORD(dwLocale), text);
         *ppString = TaskWideString(std::wstring_view(text)).release();
     });
-}
-
-STDMETHODIMP TServerImpl::GetGroupByName(LPCWSTR, REFIID, LPUNKNOWN* ppUnk) noexcept
-{
-    ClearOutputs(ppUnk);
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP TServerImpl::GetStatus(OPCSERVERSTATUS** ppServerStatus) noexcept
@@ -114,14 +97,6 @@ STDMETHODIMP TServerImpl::GetStatus(OPCSERVERSTATUS** ppServerStatus) noexcept
         status->szVendorInfo = TaskWideString(std::wstring_view(itemServer_.VendorInfo())).release();
         *ppServerStatus = status.release();
     });
-}
-
-STDMETHODIMP TServerImpl::RemoveGroup(OPCHANDLE, BOOL) noexcept { return E_NOTIMPL; }
-
-STDMETHODIMP TServerImpl::CreateGroupEnumerator(OPCENUMSCOPE, REFIID, LPUNKNOWN* ppUnk) noexcept
-{
-    ClearOutputs(ppUnk);
-    return E_NOTIMPL;
 }
 
 // ---- IOPCCommon ----
@@ -340,16 +315,4 @@ STDMETHODIMP TServerImpl::InterfaceSupportsErrorInfo(REFIID riid) noexcept
     if (FAILED(QueryInterface(riid, &probe))) return S_FALSE;
     static_cast<IUnknown*>(probe)->Release();
     return S_OK;
-}
-
-// ---- TClientInfo ----
-
-size_t TServerImpl::GroupCount() const { return 0; }
-
-TGroupInfo* TServerImpl::GroupAt(size_t) const { return nullptr; }
-
-void TServerImpl::Disconnect()
-{
-    DropSink();
-    CoDisconnectObject(Identity(), 0);
 }

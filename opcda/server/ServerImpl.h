@@ -9,12 +9,20 @@
 
 #include "com/ConnectionPointContainer.h"
 #include "contract/ClientInfo.h"
+#include "group/GroupList.h"
 #include "opcda.h"
 
 class TOpcItemServer;
 
 // Its connection point takes the client's IOPCShutdown sink, which is held
 // and never called.
+//
+// Lifetime: at the last release the server object leaves the client list,
+// announces the disconnection and frees its groups (cutting off what clients
+// still hold of them). A group that something in the process still holds
+// (an enumerator, an outgoing call in progress) lives on as removed, and the
+// server object, whose record such a group still uses, stays until the last
+// of its groups is gone.
 class TServerImpl final
     : public TConnectionPointContainer<IOPCShutdown, IOPCServer, IOPCCommon, IOPCItemProperties,
                                        IOPCBrowseServerAddressSpace, ISupportErrorInfo>,
@@ -76,12 +84,26 @@ public:
     void Disconnect() override;
 
     IOPCShutdown* ShutdownSink() const noexcept { return ConnectedSink(); }
+    TOpcItemServer& ItemServer() const noexcept { return itemServer_; }
+    TGroupList& Groups() noexcept { return groups_; }
+
+    // Every group of this server object tells it when it is created and
+    // when it is destroyed, listed or not.
+    void GroupCreated() noexcept { ++liveGroups_; }
+    void GroupDestroyed() noexcept;
 
 private:
     explicit TServerImpl(TOpcItemServer& itemServer);
     ~TServerImpl() override;
     void Initialize();
+    void FinalRelease() noexcept override;
+    // Takes a group out of the list and lets it go as RemoveGroup with force does.
+    void FreeGroup(TGroupImpl& group) noexcept;
 
     TOpcItemServer& itemServer_;
+    TGroupList groups_;
+    size_t liveGroups_ = 0;
     bool joinedClientList_ = false;
+    bool releasedByClients_ = false;   // the last release has come
+    bool deleteWithLastGroup_ = false;  // released while groups still lived
 };

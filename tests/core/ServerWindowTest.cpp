@@ -182,6 +182,27 @@ TEST_F(ServerWindowTest, TimerTicksReachTheirTargetUntilStopped)
     server.ServerWindow().RemoveTimerTarget(otherId);
 }
 
+TEST_F(ServerWindowTest, StoppingOneTimerLeavesTheOthersTicking)
+{
+    TCountingTarget stopped, running;
+    const DWORD stoppedId = server.ServerWindow().AddTimerTarget(stopped);
+    const DWORD runningId = server.ServerWindow().AddTimerTarget(running);
+    server.ServerWindow().StartTimer(stoppedId, 10);
+    server.ServerWindow().StartTimer(runningId, 10);
+    ASSERT_TRUE(PumpUntil([&] { return stopped.ticks >= 1 && running.ticks >= 1; }));
+    // Groups come and go all the time; the others must not miss a beat.
+    for (int i = 0; i < 20; ++i) {
+        server.ServerWindow().StopTimer(stoppedId);
+        server.ServerWindow().StartTimer(stoppedId, 10);
+    }
+    server.ServerWindow().StopTimer(stoppedId);
+    const int before = running.ticks;
+    EXPECT_TRUE(PumpUntil([&] { return running.ticks >= before + 3; }));
+    server.ServerWindow().StopTimer(runningId);
+    server.ServerWindow().RemoveTimerTarget(stoppedId);
+    server.ServerWindow().RemoveTimerTarget(runningId);
+}
+
 TEST_F(ServerWindowTest, KnowsItsThread)
 {
     EXPECT_TRUE(server.ServerWindow().OnWindowThread());

@@ -7,33 +7,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-BOOL CALLBACK FindListBox(HWND child, LPARAM param)
-{
-    wchar_t name[64] = {};
-    GetClassNameW(child, name, 64);
-    if (lstrcmpiW(name, L"ListBox") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(param) = child;
-    return FALSE;
-}
-
-std::vector<std::wstring> LogLines(HWND mainWindow)
-{
-    HWND log = nullptr;
-    EnumChildWindows(mainWindow, FindListBox, reinterpret_cast<LPARAM>(&log));
-    std::vector<std::wstring> lines;
-    if (!log) return lines;
-    const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t text[512] = {};
-        SendMessageW(log, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        lines.emplace_back(text);
-    }
-    return lines;
-}
-
-}  // namespace
 
 TEST(ServerLog, ShowsAClientComingNamingItselfAndGoing)
 {

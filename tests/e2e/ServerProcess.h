@@ -58,3 +58,6 @@ HWND ServerMainWindow(DWORD processId);
 HWND WaitForServerMainWindow(DWORD processId, DWORD timeoutMs);
 // A top-level dialog of that process with the given caption, or null.
 HWND FindProcessDialog(DWORD processId, const wchar_t* caption);
+
+// The lines of the connection log on that main window's server page.
+std::vector<std::wstring> LogLines(HWND mainWindow);

@@ -1,0 +1,158 @@
+#include "group/AsyncTasks.h"
+
+#include "cache/ItemCache.h"
+#include "cache/ServerItem.h"
+#include "com/ComBoundary.h"
+#include "com/HandleTable.h"
+#include "group/GroupImpl.h"
+#include "group/GroupItemImpl.h"
+
+namespace {
+
+// Every task not yet freed, by identity: a cancel ID from a client is looked
+// up, never dereferenced.
+THandleTable<TAsyncTask>& LiveTasks()
+{
+    static THandleTable<TAsyncTask> table;
+    return table;
+}
+
+// Arrays handed to a completion callback; they belong to the server and
+// live for the call.
+struct TCompletion {
+    explicit TCompletion(size_t n) : clientHandles(n, 0), values(n), qualities(n, 0), timestamps(n), errors(n, S_OK)
+    {
+        for (VARIANT& v : values) VariantInit(&v);
+    }
+    ~TCompletion()
+    {
+        for (VARIANT& v : values) VariantClear(&v);
+    }
+    TCompletion(const TCompletion&) = delete;
+    TCompletion& operator=(const TCompletion&) = delete;
+
+    HRESULT MasterError() const noexcept
+    {
+        for (HRESULT e : errors)
+            if (e != S_OK) return S_FALSE;
+        return S_OK;
+    }
+
+    std::vector<OPCHANDLE> clientHandles;
+    std::vector<VARIANT> values;
+    std::vector<WORD> qualities;
+    std::vector<FILETIME> timestamps;
+    std::vector<HRESULT> errors;
+};
+
+}  // namespace
+
+// ---- TAsyncTask ----
+
+TAsyncTask::TAsyncTask(TGroupImpl& group, DWORD transactionId) : group_(&group), transactionId_(transactionId)
+{
+    identity_ = LiveTasks().Add(this);
+    try {
+        group.AddPendingTask(*this);
+    } catch (...) {
+        LiveTasks().Remove(identity_);
+        throw;
+    }
+}
+
+TAsyncTask::~TAsyncTask()
+{
+    LiveTasks().Remove(identity_);
+    if (group_) group_->ForgetTask(*this);
+}
+
+void TAsyncTask::Cancel() noexcept
+{
+    cancelled_ = true;
+    group_ = nullptr;
+}
+
+void TAsyncTask::Run()
+{
+    if (cancelled_ || group_ == nullptr) return;
+    TGroupImpl& group = *group_;
+    // From here the task is running, no longer pending: Cancel2 answers E_FAIL.
+    group.ForgetTask(*this);
+    group_ = nullptr;
+    TGroupImpl::TGroupHold hold(group);
+    Execute(group);
+}
+
+TAsyncIOTask::TAsyncIOTask(TGroupImpl& group, DWORD transactionId, DWORD count, const OPCHANDLE* handles)
+    : TAsyncTask(group, transactionId), handles_(handles, handles + count)
+{
+}
+
+// ---- DA 2.0 read and write ----
+
+TAsyncReadTask::TAsyncReadTask(TGroupImpl& group, DWORD transactionId, DWORD count, const OPCHANDLE* handles)
+    : TAsyncIOTask(group, transactionId, count, handles)
+{
+}
+
+void TAsyncReadTask::Execute(TGroupImpl& group)
+{
+    TCompletion done(handles_.size());
+    for (size_t i = 0; i < handles_.size(); ++i) {
+        done.errors[i] = ComBoundary([&] {
+            TGroupItemImpl& item = group.ValidateItemHandle(handles_[i]);
+            done.clientHandles[i] = item.ClientHandle;
+            item.ReadDevice(done.values[i], done.qualities[i], done.timestamps[i]);
+        });
+    }
+    if (!group.HasDataCallback()) return;
+    const DWORD count = static_cast<DWORD>(handles_.size());
+    group.CallDataCallback(TCallbackKind::ReadComplete, [&](IOPCDataCallback* sink) {
+        return sink->OnReadComplete(TransactionId(), group.ClientHandle, S_OK, done.MasterError(), count,
+                                    done.clientHandles.data(), done.values.data(), done.qualities.data(),
+                                    done.timestamps.data(), done.errors.data());
+    });
+}
+
+TAsyncWriteTask::TAsyncWriteTask(TGroupImpl& group, DWORD transactionId, DWORD count, const OPCHANDLE* handles,
+                                 const VARIANT* values)
+    : TAsyncIOTask(group, transactionId, count, handles)
+{
+    values_.reserve(count);
+    for (DWORD i = 0; i < count; ++i) values_.push_back(UniqueVariant::CopyOf(values[i]));
+}
+
+void TAsyncWriteTask::WriteAll(TGroupImpl& group, std::vector<OPCHANDLE>& clientHandles, std::vector<HRESULT>& errors)
+{
+    for (size_t i = 0; i < handles_.size(); ++i) {
+        errors[i] = ComBoundary([&] {
+            TGroupItemImpl& item = group.ValidateItemHandle(handles_[i]);
+            clientHandles[i] = item.ClientHandle;
+            WriteServerItem(item.Shared(), values_[i].get());
+        });
+    }
+}
+
+void TAsyncWriteTask::Execute(TGroupImpl& group)
+{
+    TCompletion done(handles_.size());
+    WriteAll(group, done.clientHandles, done.errors);
+    if (!group.HasDataCallback()) return;
+    const DWORD count = static_cast<DWORD>(handles_.size());
+    group.CallDataCallback(TCallbackKind::WriteComplete, [&](IOPCDataCallback* sink) {
+        return sink->OnWriteComplete(TransactionId(), group.ClientHandle, done.MasterError(), count,
+                                     done.clientHandles.data(), done.errors.data());
+    });
+}
+
+// ---- Refresh ----
+
+TRefreshTask::TRefreshTask(TGroupImpl& group, DWORD transactionId, DWORD source, std::vector<OPCHANDLE> items)
+    : TAsyncTask(group, transactionId), source_(source), items_(std::move(items))
+{
+}
+
+void TRefreshTask::Execute(TGroupImpl& group)
+{
+    group.DeliverDataChange(items_, source_, TransactionId());
+}
