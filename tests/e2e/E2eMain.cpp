@@ -1,12 +1,19 @@
 // The end-to-end tests run as an OPC client in a single-threaded apartment.
 // The server is registered once up front, as an installer would do it.
+//
+// Started with kHoldCallbackSwitch the executable is instead a second client
+// that subscribes and then waits to be killed (see DeadClientTest.cpp).
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+
+#include "DeadClient.h"
 #include "ServerProcess.h"
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], kHoldCallbackSwitch) == 0) return RunSubscribedClient();
     testing::InitGoogleTest(&argc, argv);
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
     KillAllServers();

@@ -1,0 +1,58 @@
+// A client that dies with a connected callback must not stall the server
+// for anybody else.
+#include "DeadClient.h"
+
+#include "GroupClient.h"
+
+int RunSubscribedClient()
+{
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    ComPtr<IOPCServer> server = ConnectServer();
+    if (!server) return 3;
+    TClientGroup group(server.Get(), L"Doomed", true, 20);
+    if (!group || group.Add({kSubscribedItem})[0] == 0) return 4;
+    auto sink = MakeComObject<TDataCallbackRecorder>();
+    if (FAILED(group.Advise(sink.Get()))) return 5;
+    if (!WaitForCallbacks(sink, TCallbackRecord::TKind::DataChange, 1, 10000)) return 6;
+    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSubscribedEvent);
+    if (!ready) return 7;
+    SetEvent(ready);
+    CloseHandle(ready);
+    PumpFor(INFINITE);
+    return 0;
+}
+
+namespace {
+
+using DeadClient = ServerWithGroups;
+using TKind = TCallbackRecord::TKind;
+
+TEST_F(DeadClient, AKilledSubscriberIsDroppedAndOthersAreServedWithoutAStall)
+{
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kSubscribedEvent);
+    ASSERT_NE(ready, nullptr);
+    TProcess doomed(BesideTest(L"e2e_tests.exe"), kHoldCallbackSwitchW);
+    ASSERT_TRUE(doomed.Started());
+    const DWORD waited = MsgWaitForMultipleObjects(1, &ready, FALSE, 30000, 0);
+    CloseHandle(ready);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the second client did not subscribe";
+    doomed.Kill();
+
+    auto sink = MakeComObject<TDataCallbackRecorder>();
+    TClientGroup mine = Group(L"Survivor", true, 20);
+    const std::vector<OPCHANDLE> handles = mine.Add({kSubscribedItem});
+    ASSERT_EQ(mine.Advise(sink.Get()), S_OK);
+    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 1));
+    // Every change makes the server call the dead client too.
+    for (int i = 0; i < 5; ++i) {
+        const std::wstring text = L"after death " + std::to_wstring(i);
+        const ULONGLONG started = GetTickCount64();
+        ASSERT_EQ(mine.Write(handles, {text}), (std::vector<HRESULT>{S_OK}));
+        ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 2 + i, 10000)) << i;
+        EXPECT_EQ(TextOf(sink->Last(TKind::DataChange)->items.at(0).value.get()), text);
+        // A stall would be the length of an RPC time-out, tens of seconds.
+        EXPECT_LT(GetTickCount64() - started, 5000u) << "change " << i;
+    }
+}
+
+}  // namespace
