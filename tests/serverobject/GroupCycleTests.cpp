@@ -1,0 +1,367 @@
+// Groups in the server's own process, where the test controls the item
+// server: what the scan reports (quality, deadband, types, arrays, pushed
+// values), cancelling before a task runs, sinks that fail or call back in,
+// and the lifetimes of groups whose server object goes first.
+#include <thread>
+
+#include "DataCallbackRecorder.h"
+#include "MessagePump.h"
+#include "ServerTestSupport.h"
+#include "group/GroupImpl.h"
+
+namespace {
+
+using TKind = TCallbackRecord::TKind;
+
+// IEUInfo has no interface identifier: the core only holds it.
+class TAnalogEUInfo final : public IEUInfo {
+public:
+    TAnalogEUInfo(double low, double high) : low_(low), high_(high) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        *ppv = riid == IID_IUnknown ? this : nullptr;
+        if (!*ppv) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetEUType(LONG* type) override
+    {
+        *type = EuTypeAnalog;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetEUInfo(VARIANT* info) override
+    {
+        *info = MakeR8Array({low_, high_}).release();
+        return S_OK;
+    }
+
+private:
+    double low_, high_;
+    ULONG refs_ = 1;
+};
+
+// The test item server with engineering units for some items and a record
+// of failed callbacks.
+class TCycleItemServer : public TServerTestItemServer {
+public:
+    std::map<LONG, std::pair<double, double>> analog;  // handle -> EU range
+    int callbackFailures = 0;
+    HRESULT lastCallbackError = S_OK;
+
+    LONG ResolveItemWithPath(const std::wstring& itemId, std::wstring& accessPath, TAccessRights& rights,
+                             ComPtr<IEUInfo>& euInfo, ComPtr<IItemProperties>& properties) override
+    {
+        const LONG handle = TServerTestItemServer::ResolveItemWithPath(itemId, accessPath, rights, euInfo, properties);
+        if (const auto it = analog.find(handle); it != analog.end())
+            euInfo = AdoptRef<IEUInfo>(new TAnalogEUInfo(it->second.first, it->second.second));
+        return handle;
+    }
+    void CallbackFailed(HRESULT error, TGroupInfo&, TCallbackKind) override
+    {
+        ++callbackFailures;
+        lastCallbackError = error;
+    }
+};
+
+class GroupCycle : public ::testing::Test {
+protected:
+    static constexpr const wchar_t* Text = L"Text";
+    static constexpr const wchar_t* Number = L"Number";
+    static constexpr const wchar_t* Vector = L"Vector";
+
+    GroupCycle()
+    {
+        items.AddItem(Text, MakeBstr(L"a"));
+        items.AddItem(Number, MakeR8(50.0));
+        items.AddItem(Vector, MakeR8Array({1.0, 2.0}));
+    }
+    ~GroupCycle() override
+    {
+        sink.Reset();
+        server.Reset();
+        items.ItemCache().Clear();
+        EXPECT_EQ(ServerObjectCount::Value(), objectsBefore) << "every object of the test is gone";
+    }
+
+    // A group of the test's server object, with the callback sink connected.
+    ComPtr<IOPCItemMgt> AddGroup(const wchar_t* name, bool active = true, float deadband = 0.0f)
+    {
+        OPCHANDLE handle = 0;
+        DWORD revised = 0;
+        ComPtr<IOPCItemMgt> group;
+        EXPECT_EQ(server->AddGroup(name, active, 20, 5, nullptr, &deadband, 0, &handle, &revised, IID_IOPCItemMgt,
+                                   reinterpret_cast<IUnknown**>(group.GetAddressOf())),
+                  S_OK);
+        return group;
+    }
+    std::vector<OPCHANDLE> Add(IOPCItemMgt* group, std::vector<const wchar_t*> ids, bool active = true)
+    {
+        std::vector<OPCITEMDEF> defs(ids.size());
+        for (size_t i = 0; i < ids.size(); ++i) {
+            defs[i].szItemID = const_cast<wchar_t*>(ids[i]);
+            defs[i].bActive = active;
+            defs[i].hClient = static_cast<OPCHANDLE>(100 + i);
+        }
+        TaskMemArray<OPCITEMRESULT> results;
+        TaskMemArray<HRESULT> errors;
+        EXPECT_EQ(group->AddItems(static_cast<DWORD>(ids.size()), defs.data(), results.put(ids.size()),
+                                  errors.put(ids.size())),
+                  S_OK);
+        std::vector<OPCHANDLE> handles;
+        for (size_t i = 0; i < ids.size(); ++i) handles.push_back(results[i].hServer);
+        return handles;
+    }
+    void Connect(IOPCItemMgt* group, IOPCDataCallback* sink)
+    {
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(As<IConnectionPointContainer>(group)->FindConnectionPoint(IID_IOPCDataCallback,
+                                                                            point.GetAddressOf()),
+                  S_OK);
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(sink, &cookie), S_OK);
+    }
+    // Connects and waits until the first reports have come and gone.
+    void ConnectAndSettle(IOPCItemMgt* group, TDataCallbackRecorder* sink)
+    {
+        Connect(group, static_cast<IOPCDataCallback*>(sink));
+        ASSERT_TRUE(PumpUntil([&] { return sink->Count(TKind::DataChange) >= 1; }));
+        PumpFor(100);
+        sink->records.clear();
+    }
+    template <class I>
+    static ComPtr<I> As(IUnknown* object)
+    {
+        ComPtr<I> other;
+        EXPECT_EQ(object->QueryInterface(__uuidof(I), reinterpret_cast<void**>(other.GetAddressOf())), S_OK);
+        return other;
+    }
+    bool WaitForChange(TDataCallbackRecorder* sink, size_t n = 1)
+    {
+        return PumpUntil([&] { return sink->Count(TKind::DataChange) >= n; }, 2000);
+    }
+
+    const long objectsBefore = ServerObjectCount::Value();
+    TCycleItemServer items;
+    ComPtr<IClassFactory> factory = MakeServerFactory();
+    ComPtr<IOPCServer> server = [this] {
+        ComPtr<IOPCServer> s;
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IOPCServer, reinterpret_cast<void**>(s.GetAddressOf())), S_OK);
+        return s;
+    }();
+    ComPtr<TDataCallbackRecorder> sink = MakeComObject<TDataCallbackRecorder>();
+};
+
+TEST_F(GroupCycle, AChangeOfQualityAloneIsReportedAndOnlyExactlyGoodCountsAsGood)
+{
+    items.readQuality = OPC_QUALITY_GOOD;
+    ComPtr<IOPCItemMgt> group = AddGroup(L"Q");
+    Add(group.Get(), {Text});
+    ConnectAndSettle(group.Get(), sink.Get());
+    items.readQuality = 0xD8;  // good, local override
+    ASSERT_TRUE(WaitForChange(sink.Get()));
+    const TCallbackRecord& change = *sink->Last(TKind::DataChange);
+    EXPECT_EQ(change.items.at(0).quality, 0xD8);
+    EXPECT_EQ(TextOf(change.items[0].value.get()), L"a");
+    EXPECT_EQ(change.masterQuality, S_FALSE);
+    EXPECT_EQ(change.masterError, S_OK);
+}
+
+TEST_F(GroupCycle, TheValueTestComparesTypesAndArrayContents)
+{
+    ComPtr<IOPCItemMgt> group = AddGroup(L"V");
+    Add(group.Get(), {Number, Vector});
+    ConnectAndSettle(group.Get(), sink.Get());
+
+    struct TStep {
+        const wchar_t* item;
+        UniqueVariant value;
+        bool reported;
+    };
+    TStep steps[] = {
+        {Number, MakeR8(50.0), false},
+        {Vector, MakeR8Array({1.0, 2.0}), false},  // the same array stored again
+        {Vector, MakeR8Array({1.0, 3.0}), true},
+        {Vector, MakeR8Array({1.0, 3.0, 0.0}), true},
+        {Number, MakeR8(50.5), true},
+    };
+    for (TStep& step : steps) {
+        SCOPED_TRACE(std::wstring(step.item));
+        const size_t before = sink->Count(TKind::DataChange);
+        items.Item(step.item).value = std::move(step.value);
+        if (step.reported) {
+            EXPECT_TRUE(WaitForChange(sink.Get(), before + 1));
+        } else {
+            PumpFor(150);
+            EXPECT_EQ(sink->Count(TKind::DataChange), before);
+        }
+    }
+    // 1.0 as VT_R4 after 1.0 as VT_R8 is another value.
+    items.Item(Number).value = MakeR8(1.0);
+    ASSERT_TRUE(WaitForChange(sink.Get(), sink->Count(TKind::DataChange) + 1));
+    UniqueVariant single;
+    V_VT(single.put()) = VT_R4;
+    V_R4(&single.get()) = 1.0f;
+    const size_t before = sink->Count(TKind::DataChange);
+    items.Item(Number).value = std::move(single);
+    EXPECT_TRUE(WaitForChange(sink.Get(), before + 1));
+}
+
+TEST_F(GroupCycle, AnAnalogItemReportsOnlyBeyondTheDeadbandButItsTimeMoves)
+{
+    items.analog[items.Item(Number).handle] = {0.0, 200.0};
+    ComPtr<IOPCItemMgt> group = AddGroup(L"D", true, 10.0f);  // threshold 20
+    const std::vector<OPCHANDLE> handles = Add(group.Get(), {Number});
+    ConnectAndSettle(group.Get(), sink.Get());
+    auto cachedStamp = [&] {
+        TaskMemArray<OPCITEMSTATE> states;
+        TaskMemArray<HRESULT> errors;
+        OPCHANDLE h = handles[0];
+        EXPECT_EQ(As<IOPCSyncIO>(group.Get())->Read(OPC_DS_CACHE, 1, &h, states.put(1), errors.put(1)), S_OK);
+        return states[0].ftTimeStamp;
+    };
+    const FILETIME before = cachedStamp();
+    Sleep(20);
+    items.Item(Number).value = MakeR8(65.0);
+    PumpFor(200);
+    EXPECT_EQ(sink->Count(TKind::DataChange), 0u) << "15 is within 20";
+    const FILETIME moved = cachedStamp();
+    EXPECT_GT(CompareFileTime(&moved, &before), 0) << "the time stamp still advances";
+    items.Item(Number).value = MakeR8(71.0);
+    ASSERT_TRUE(WaitForChange(sink.Get()));
+    EXPECT_EQ(V_R8(&sink->Last(TKind::DataChange)->items.at(0).value.get()), 71.0);
+}
+
+TEST_F(GroupCycle, PushedValuesAreReportedWithoutPolling)
+{
+    items.subscribe = true;
+    ComPtr<IOPCItemMgt> group = AddGroup(L"P");
+    Add(group.Get(), {Text});
+    ConnectAndSettle(group.Get(), sink.Get());
+    const int readsBefore = items.readCalls;
+    const LONG handle = items.Item(Text).handle;
+    std::thread pusher([&] { items.callbacks.at(handle)(MakeBstr(L"pushed").get(), OPC_QUALITY_GOOD); });
+    pusher.join();
+    ASSERT_TRUE(WaitForChange(sink.Get()));
+    EXPECT_EQ(TextOf(sink->Last(TKind::DataChange)->items.at(0).value.get()), L"pushed");
+    PumpFor(100);
+    EXPECT_EQ(items.readCalls, readsBefore) << "a pushed item is not polled";
+}
+
+TEST_F(GroupCycle, ATaskCancelledOrOrphanedBeforeItRunsCompletesNothing)
+{
+    ComPtr<IOPCItemMgt> group = AddGroup(L"C");
+    std::vector<OPCHANDLE> handles = Add(group.Get(), {Text});
+    ConnectAndSettle(group.Get(), sink.Get());
+    ComPtr<IOPCAsyncIO2> io = As<IOPCAsyncIO2>(group.Get());
+    DWORD cancel = 0;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(io->Read(1, handles.data(), 1, &cancel, errors.put(1)), S_OK);
+    EXPECT_EQ(io->Cancel2(cancel), S_OK);
+    EXPECT_EQ(io->Cancel2(cancel), E_FAIL);
+    ASSERT_EQ(io->Read(1, handles.data(), 2, &cancel, errors.put(1)), S_OK);
+    OPCHANDLE serverHandle = static_cast<TGroupImpl*>(static_cast<IOPCItemMgt*>(group.Get()))->ServerHandle();
+    io.Reset();
+    group.Reset();
+    ASSERT_EQ(server->RemoveGroup(serverHandle, FALSE), S_OK);
+    PumpFor(200);
+    EXPECT_EQ(sink->Count(TKind::ReadComplete), 0u);
+}
+
+TEST_F(GroupCycle, ASinkWhoseClientIsGoneIsDroppedAndTheItemServerTold)
+{
+    ComPtr<IOPCItemMgt> group = AddGroup(L"Gone");
+    Add(group.Get(), {Text});
+    ConnectAndSettle(group.Get(), sink.Get());
+    sink->answer = RPC_E_DISCONNECTED;
+    items.Item(Text).value = MakeBstr(L"b");
+    ASSERT_TRUE(WaitForChange(sink.Get()));
+    auto* impl = static_cast<TGroupImpl*>(group.Get());
+    EXPECT_FALSE(impl->HasDataCallback());
+    EXPECT_EQ(items.callbackFailures, 1);
+    EXPECT_EQ(items.lastCallbackError, RPC_E_DISCONNECTED);
+    items.Item(Text).value = MakeBstr(L"c");
+    PumpFor(150);
+    EXPECT_EQ(sink->Count(TKind::DataChange), 1u) << "not called again";
+
+    // Any other answer is not examined.
+    auto other = MakeComObject<TDataCallbackRecorder>();
+    other->answer = E_FAIL;
+    Connect(group.Get(), other.Get());
+    ASSERT_TRUE(WaitForChange(other.Get()));
+    EXPECT_TRUE(impl->HasDataCallback());
+}
+
+// A client that removes the group from inside its own data-change callback.
+class TRemovingSink final : public TComObject<IOPCDataCallback> {
+public:
+    TRemovingSink(IOPCServer& server, OPCHANDLE group) : server_(server), group_(group) {}
+    int calls = 0;
+    HRESULT removed = E_FAIL;
+    STDMETHODIMP OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
+                              HRESULT*) noexcept override
+    {
+        if (calls++ == 0) removed = server_.RemoveGroup(group_, TRUE);
+        return S_OK;
+    }
+    STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
+                                HRESULT*) noexcept override { return S_OK; }
+    STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) noexcept override
+    {
+        return S_OK;
+    }
+    STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) noexcept override { return S_OK; }
+
+private:
+    IOPCServer& server_;
+    OPCHANDLE group_;
+};
+
+TEST_F(GroupCycle, AGroupRemovedDuringItsOwnCallbackGoesAfterTheCall)
+{
+    ComPtr<IOPCItemMgt> group = AddGroup(L"Reentrant");
+    Add(group.Get(), {Text});
+    const OPCHANDLE handle = static_cast<TGroupImpl*>(group.Get())->ServerHandle();
+    auto remover = MakeComObject<TRemovingSink>(*server.Get(), handle);
+    Connect(group.Get(), remover.Get());
+    group.Reset();  // only the core still holds it while it calls out
+    ASSERT_TRUE(PumpUntil([&] { return remover->calls >= 1; }));
+    PumpFor(100);
+    EXPECT_EQ(remover->removed, S_OK);
+    EXPECT_EQ(remover->calls, 1);
+    EXPECT_EQ(TGroupImpl::FromHandle(handle), nullptr) << "gone once the call returned";
+    EXPECT_EQ(items.hookCalls[5], 1);
+}
+
+TEST_F(GroupCycle, GroupsHeldAfterTheirServerObjectUseItsRecordUntilTheyGo)
+{
+    ComPtr<IOPCItemMgt> group = AddGroup(L"Held");
+    Add(group.Get(), {Text});
+    ComPtr<IEnumOPCItemAttributes> enumerator;
+    ASSERT_EQ(group->CreateEnumerator(IID_IEnumOPCItemAttributes,
+                                      reinterpret_cast<IUnknown**>(enumerator.GetAddressOf())),
+              S_OK);
+    auto* impl = static_cast<TGroupImpl*>(group.Get());
+    server.Reset();
+    EXPECT_EQ(items.hookCalls[2], 1) << "the client is announced as gone";
+    EXPECT_EQ(items.hookCalls[5], 0) << "its group lives on in the enumerator";
+    EXPECT_TRUE(impl->Removed);
+    EXPECT_EQ(impl->Server->ClientName, L"") << "and can still read its server's record";
+    group.Reset();
+    PumpFor(60);  // ticks of the orphaned group find a live server record
+    TaskMemArray<OPCITEMATTRIBUTES> attributes;
+    ULONG fetched = 0;
+    EXPECT_EQ(enumerator->Next(1, attributes.put(), &fetched), S_OK);
+    attributes.set_size(fetched);
+    enumerator.Reset();
+    EXPECT_EQ(items.hookCalls[5], 1);
+    EXPECT_EQ(items.hookCalls[7], 1);
+}
+
+}  // namespace
