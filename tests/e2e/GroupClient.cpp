@@ -94,7 +94,7 @@ void ServerWithGroups::SetUpTestSuite()
 void ServerWithGroups::TearDownTestSuite()
 {
     server_.Reset();
-    WaitForNoServer(20000);
+    EXPECT_TRUE(WaitForNoServer(20000)) << "the server outlived its last client";
 }
 
 void ServerWithGroups::SetUp()

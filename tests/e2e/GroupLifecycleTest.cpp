@@ -307,3 +307,38 @@ TEST(GroupsAndTheServerObject, ReleasingTheServerFirstCutsOffItsGroupsButNotAnEn
     group.Reset();
     EXPECT_TRUE(WaitForNoServer(20000)) << "the last release ends the COM-started server";
 }
+
+TEST(GroupsAndTheServerObject, NoNodeOfTheClientTreeOutlivesItsRecord)
+{
+    ASSERT_TRUE(WaitForNoServer(20000));
+    TProcess process(BesideTest(kServerExe), L"");
+    HWND window = WaitForServerMainWindow(process.Id(), 20000);
+    ASSERT_NE(window, nullptr);
+    {
+        ComPtr<IOPCServer> server = ConnectServer();
+        ASSERT_TRUE(server);
+        TClientGroup kept(server.Get(), L"Kept", true, 20);
+        TClientGroup removed(server.Get(), L"Removed", true, 20);
+        kept.Add({kPressure, kRate});
+        removed.Add({kPressure});
+        EXPECT_EQ(ClientTreeNodeCount(window), 1 + 2 + 3);
+        removed.Reset();
+        ASSERT_EQ(server->RemoveGroup(removed.ServerHandle(), FALSE), S_OK);
+        EXPECT_EQ(ClientTreeNodeCount(window), 1 + 1 + 2);
+        // The server object goes while the client still holds a group.
+        server.Reset();
+        PumpFor(300);
+        EXPECT_EQ(ClientTreeNodeCount(window), 0) << "the client's node went with everything below it";
+        kept.Reset();
+        PumpFor(300);
+    }
+    EXPECT_EQ(ClientTreeNodeCount(window), 0);
+    const std::vector<std::wstring> log = LogLines(window);
+    ASSERT_GE(log.size(), 6u);
+    const std::vector<std::wstring> tail(log.end() - 6, log.end());
+    EXPECT_EQ(tail, (std::vector<std::wstring>{L"Remove Group Removed ok", L"Remove Item " + kPressure + L" ok",
+                                               L"Client disconnected Ok", L"Remove Group Kept ok",
+                                               L"Remove Item " + kPressure + L" ok", L"Remove Item " + kRate + L" ok"}));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(process.WaitForExit(20000)) << "nothing is left that would ask before closing";
+}

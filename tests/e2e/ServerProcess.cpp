@@ -1,5 +1,6 @@
 #include "ServerProcess.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <utility>
@@ -196,4 +197,25 @@ std::vector<std::wstring> LogLines(HWND mainWindow)
         lines.emplace_back(text);
     }
     return lines;
+}
+
+namespace {
+
+BOOL CALLBACK FindTreeView(HWND child, LPARAM param)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (lstrcmpiW(name, WC_TREEVIEWW) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(param) = child;
+    return FALSE;
+}
+
+}  // namespace
+
+int ClientTreeNodeCount(HWND mainWindow)
+{
+    HWND tree = nullptr;
+    EnumChildWindows(mainWindow, FindTreeView, reinterpret_cast<LPARAM>(&tree));
+    if (!tree) return -1;
+    return static_cast<int>(SendMessageW(tree, TVM_GETCOUNT, 0, 0));
 }

@@ -61,3 +61,5 @@ HWND FindProcessDialog(DWORD processId, const wchar_t* caption);
 
 // The lines of the connection log on that main window's server page.
 std::vector<std::wstring> LogLines(HWND mainWindow);
+// The number of nodes of the client tree on that main window; -1 without a tree.
+int ClientTreeNodeCount(HWND mainWindow);

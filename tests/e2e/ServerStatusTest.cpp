@@ -93,12 +93,47 @@ TEST_F(ServerStatus, ClientNameIsAccepted)
     EXPECT_EQ(common->SetClientName(L""), S_OK);
 }
 
-TEST_F(ServerStatus, GroupCallsAreNotAvailableYet)
+TEST_F(ServerStatus, GroupCountAndLastUpdateFollowTheClientsGroups)
 {
-    OPCHANDLE handle = 7;
-    DWORD revised = 7;
-    IUnknown* unk = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(server_->AddGroup(L"G1", TRUE, 1000, 1, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown, &unk),
-              E_NOTIMPL);
-    EXPECT_EQ(unk, nullptr);
+    auto status = [&] {
+        OPCSERVERSTATUS* raw = nullptr;
+        EXPECT_EQ(server_->GetStatus(&raw), S_OK);
+        OPCSERVERSTATUS copy = *raw;
+        CoTaskMemFree(raw->szVendorInfo);
+        CoTaskMemFree(raw);
+        return copy;
+    };
+    const OPCSERVERSTATUS before = status();
+    OPCHANDLE handle = 0;
+    DWORD revised = 0;
+    ComPtr<IOPCItemMgt> group;
+    ASSERT_EQ(server_->AddGroup(L"Status", TRUE, 1000, 1, nullptr, nullptr, 0, &handle, &revised, IID_IOPCItemMgt,
+                                reinterpret_cast<IUnknown**>(group.GetAddressOf())),
+              S_OK);
+    EXPECT_EQ(status().dwGroupCount, before.dwGroupCount + 1);
+
+    OPCITEMDEF def{};
+    def.szAccessPath = const_cast<wchar_t*>(L"");
+    def.szItemID = const_cast<wchar_t*>(L"Float.OM Signal");
+    OPCITEMRESULT* result = nullptr;
+    HRESULT* errors = nullptr;
+    ASSERT_EQ(group->AddItems(1, &def, &result, &errors), S_OK);
+    OPCHANDLE item = result->hServer;
+    CoTaskMemFree(result);
+    CoTaskMemFree(errors);
+    ComPtr<IOPCSyncIO> io;
+    ASSERT_EQ(group.As(&io), S_OK);
+    OPCITEMSTATE* states = nullptr;
+    ASSERT_EQ(io->Read(OPC_DS_DEVICE, 1, &item, &states, &errors), S_OK);
+    VariantClear(&states[0].vDataValue);
+    CoTaskMemFree(states);
+    CoTaskMemFree(errors);
+    const OPCSERVERSTATUS after = status();
+    EXPECT_GT(CompareFileTime(&after.ftLastUpdateTime, &before.ftLastUpdateTime), 0)
+        << "a read counts as an update sent to the client";
+
+    io.Reset();
+    group.Reset();
+    EXPECT_EQ(server_->RemoveGroup(handle, FALSE), S_OK);
+    EXPECT_EQ(status().dwGroupCount, before.dwGroupCount);
 }

@@ -35,26 +35,34 @@ TEST_F(ServerInterfaceTest, ClaimsErrorInfoForExactlyItsOwnInterfaces)
     EXPECT_EQ(info->InterfaceSupportsErrorInfo(__uuidof(IOPCServerPublicGroups)), S_FALSE);
 }
 
-// Groups come later; until then the group methods say so and hand out nothing.
-TEST_F(ServerInterfaceTest, GroupMethodsAreNotImplementedAndClearTheirOutputs)
+// A group method that fails hands out nothing and leaves no group behind.
+TEST_F(ServerInterfaceTest, FailedGroupCallsClearTheirOutputsAndLeaveNoGroup)
 {
     ComPtr<IOPCServer> server = Connect();
     OPCHANDLE handle = 7;
     DWORD rate = 7;
     IUnknown* group = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(server->AddGroup(L"G", TRUE, 1000, 1, nullptr, nullptr, 0, &handle, &rate, __uuidof(IOPCItemMgt), &group),
-              E_NOTIMPL);
+    EXPECT_EQ(server->AddGroup(L"G", TRUE, 1000, 1, nullptr, nullptr, 0, &handle, &rate, __uuidof(IEnumString), &group),
+              E_NOINTERFACE);
     EXPECT_EQ(handle, 0u);
     EXPECT_EQ(rate, 0u);
     EXPECT_EQ(group, nullptr);
+    FLOAT deadband = 100.5f;
+    EXPECT_EQ(server->AddGroup(L"G", TRUE, 1000, 1, nullptr, &deadband, 0, &handle, &rate, __uuidof(IOPCItemMgt),
+                               &group),
+              E_INVALIDARG);
+    EXPECT_EQ(group, nullptr);
+    EXPECT_EQ(Impl(server.Get()).GroupCount(), 0u);
+    EXPECT_EQ(items.hookCalls[4], items.hookCalls[5]) << "every announced group was also taken back";
 
     group = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(server->GetGroupByName(L"G", __uuidof(IOPCItemMgt), &group), E_NOTIMPL);
+    EXPECT_EQ(server->GetGroupByName(L"G", __uuidof(IOPCItemMgt), &group), E_INVALIDARG);
     EXPECT_EQ(group, nullptr);
-    group = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(server->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IEnumString, &group), E_NOTIMPL);
-    EXPECT_EQ(group, nullptr);
-    EXPECT_EQ(server->RemoveGroup(1, FALSE), E_NOTIMPL);
+    EXPECT_EQ(server->RemoveGroup(1, FALSE), E_INVALIDARG);
+    EXPECT_EQ(server->RemoveGroup(0xFFFFFFFF, TRUE), E_INVALIDARG);
+    EXPECT_EQ(server->AddGroup(L"G", TRUE, 1000, 1, nullptr, nullptr, 0, &handle, &rate, __uuidof(IOPCItemMgt),
+                               nullptr),
+              E_POINTER);
 }
 
 }  // namespace
