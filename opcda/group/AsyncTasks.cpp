@@ -5,7 +5,9 @@
 #include "com/ComBoundary.h"
 #include "com/HandleTable.h"
 #include "group/GroupImpl.h"
+#include "group/DataStream.h"
 #include "group/GroupItemImpl.h"
+#include "host/DataFormats.h"
 
 namespace {
 
@@ -155,4 +157,43 @@ TRefreshTask::TRefreshTask(TGroupImpl& group, DWORD transactionId, DWORD source,
 void TRefreshTask::Execute(TGroupImpl& group)
 {
     group.DeliverDataChange(items_, source_, TransactionId());
+}
+
+// ---- DA 1.0: blocks for the advise sinks, transaction ID = the task's identity ----
+
+TAsyncReadTask1::TAsyncReadTask1(TGroupImpl& group, DWORD connection, DWORD source, DWORD count,
+                                 const OPCHANDLE* handles)
+    : TAsyncIOTask(group, 0, count, handles), connection_(connection), source_(source)
+{
+}
+
+void TAsyncReadTask1::Execute(TGroupImpl& group)
+{
+    group.DeliverReadStream(handles_, source_, Identity(), connection_);
+}
+
+TAsyncWriteTask1::TAsyncWriteTask1(TGroupImpl& group, DWORD count, const OPCHANDLE* handles, const VARIANT* values)
+    : TAsyncWriteTask(group, 0, count, handles, values)
+{
+}
+
+void TAsyncWriteTask1::Execute(TGroupImpl& group)
+{
+    std::vector<OPCHANDLE> clientHandles(handles_.size(), 0);
+    std::vector<HRESULT> errors(handles_.size(), S_OK);
+    WriteAll(group, clientHandles, errors);
+    if (!group.AdviseSink(2)) return;
+    group.SendBlock(2, DataFormats().WriteComplete,
+                    BuildWriteCompleteBlock(group.ClientHandle, Identity(), clientHandles, errors),
+                    TCallbackKind::WriteComplete10);
+}
+
+TRefreshTask1::TRefreshTask1(TGroupImpl& group, DWORD connection, DWORD source, std::vector<OPCHANDLE> items)
+    : TRefreshTask(group, 0, source, std::move(items)), connection_(connection)
+{
+}
+
+void TRefreshTask1::Execute(TGroupImpl& group)
+{
+    group.DeliverDataStream(items_, source_, Identity(), connection_);
 }

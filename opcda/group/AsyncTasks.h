@@ -88,3 +88,38 @@ protected:
     DWORD source_;
     std::vector<OPCHANDLE> items_;  // items removed since are left out
 };
+
+// IOPCAsyncIO::Read (DA 1.0): a data block for its connection over its
+// handles, sent to the advise sink of the block's kind.
+class TAsyncReadTask1 : public TAsyncIOTask {
+public:
+    TAsyncReadTask1(TGroupImpl& group, DWORD connection, DWORD source, DWORD count, const OPCHANDLE* handles);
+
+protected:
+    void Execute(TGroupImpl& group) override;
+
+    DWORD connection_;
+    DWORD source_;
+};
+
+// IOPCAsyncIO::Write (DA 1.0): the writes, then a write-completion block to
+// the write-completion sink.
+class TAsyncWriteTask1 : public TAsyncWriteTask {
+public:
+    TAsyncWriteTask1(TGroupImpl& group, DWORD count, const OPCHANDLE* handles, const VARIANT* values);
+
+protected:
+    void Execute(TGroupImpl& group) override;
+};
+
+// IOPCAsyncIO::Refresh (and the refresh at DAdvise): a data block for its
+// connection over the items active at the request.
+class TRefreshTask1 : public TRefreshTask {
+public:
+    TRefreshTask1(TGroupImpl& group, DWORD connection, DWORD source, std::vector<OPCHANDLE> items);
+
+protected:
+    void Execute(TGroupImpl& group) override;
+
+    DWORD connection_;
+};

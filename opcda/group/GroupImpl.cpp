@@ -161,6 +161,7 @@ void TGroupImpl::CutOffClients() noexcept
         DropSink();
     } catch (...) {
     }
+    DropAdviseSinks();
     CoDisconnectObject(Identity(), 0);
 }
 
@@ -181,9 +182,9 @@ TGroupItemInfo* TGroupImpl::ItemAt(size_t index) const
     return index < items_.size() ? items_[index].get() : nullptr;
 }
 
-bool TGroupImpl::HasAdviseSink(int) const
+bool TGroupImpl::HasAdviseSink(int index) const
 {
-    return false;
+    return index >= 0 && index < 3 && adviseSinks_[index];
 }
 
 TGroupItemImpl& TGroupImpl::ValidateItemHandle(OPCHANDLE handle) const
@@ -353,5 +354,9 @@ void TGroupImpl::ScanGroup()
     for (const auto& item : items_)
         if (item->NeedsUpdate()) changed.push_back(item->ServerHandle());
     if (changed.empty()) return;
+    TGroupHold hold(*this);  // the calls below let clients in
     if (ConnectedSink() && Enabled) DeliverDataChange(changed, OPC_DS_CACHE, 0);
+    // DA 1.0 data sinks get the same items; the write-completion sink nothing.
+    for (DWORD connection : {0u, 1u})
+        if (adviseSinks_[connection]) DeliverDataStream(changed, OPC_DS_CACHE, 0, connection);
 }

@@ -14,6 +14,7 @@
 // items that the item server pushes (TGroupItemImpl).
 #pragma once
 #include <windows.h>
+#include <objidl.h>
 #include <ocidl.h>
 
 #include <memory>
@@ -44,11 +45,14 @@ struct TGroupParams {
     LCID LocaleId = 0;
 };
 
+// IUnknown is the IDataObject entry, as the interface list starts with it.
 class TGroupImpl final
-    : public TConnectionPointContainer<IOPCDataCallback, IOPCGroupStateMgt, IOPCItemMgt, IOPCSyncIO, IOPCAsyncIO2>,
+    : public TConnectionPointContainer<IOPCDataCallback, IDataObject, IOPCAsyncIO, IOPCAsyncIO2, IOPCSyncIO,
+                                       IOPCGroupStateMgt, IOPCItemMgt>,
       public TGroupInfo,
       private TTimerTarget {
-    using TBase = TConnectionPointContainer<IOPCDataCallback, IOPCGroupStateMgt, IOPCItemMgt, IOPCSyncIO, IOPCAsyncIO2>;
+    using TBase = TConnectionPointContainer<IOPCDataCallback, IDataObject, IOPCAsyncIO, IOPCAsyncIO2, IOPCSyncIO,
+                                            IOPCGroupStateMgt, IOPCItemMgt>;
 
 public:
     // A new group of server, entered in its group list under its name, with
@@ -110,6 +114,20 @@ public:
     // or the device (2). Items no longer alive are left out. Nothing without
     // a callback or while the group is inactive.
     void DeliverDataChange(const std::vector<OPCHANDLE>& items, DWORD source, DWORD transactionId);
+    // Reports items to the DA 1.0 advise sink of a connection (0 data, 1 data
+    // with time stamps; 2, the write-completion connection, sends a data
+    // block to sink 0). Nothing without that sink or while inactive.
+    void DeliverDataStream(const std::vector<OPCHANDLE>& items, DWORD source, DWORD transactionId, DWORD connection);
+    // The data block of a DA 1.0 read: every handle validated, the group
+    // need not be active; sent to the sink of its kind when set.
+    void DeliverReadStream(const std::vector<OPCHANDLE>& handles, DWORD source, DWORD transactionId,
+                           DWORD connection);
+    // Hands a finished block to the advise sink of a connection and frees it.
+    void SendBlock(DWORD connection, CLIPFORMAT format, HGLOBAL block, TCallbackKind kind);
+    IAdviseSink* AdviseSink(DWORD connection) const noexcept
+    {
+        return connection < 3 ? adviseSinks_[connection].Get() : nullptr;
+    }
     // Calls the IOPCDataCallback, if any, through call(sink). The group lives
     // across the call; a client that has gone away is dropped as Unadvise
     // would and the item server's CallbackFailed is told.
@@ -117,6 +135,26 @@ public:
     HRESULT CallDataCallback(TCallbackKind kind, Call call);
     // Stamps the server object's last update time.
     void NoteUpdateSent();
+
+    // IDataObject: only the advise part; the rest answers E_NOTIMPL.
+    STDMETHODIMP GetData(FORMATETC* pformatetcIn, STGMEDIUM* pmedium) noexcept override;
+    STDMETHODIMP GetDataHere(FORMATETC* pformatetc, STGMEDIUM* pmedium) noexcept override;
+    STDMETHODIMP QueryGetData(FORMATETC* pformatetc) noexcept override;
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC* pformatectIn, FORMATETC* pformatetcOut) noexcept override;
+    STDMETHODIMP SetData(FORMATETC* pformatetc, STGMEDIUM* pmedium, BOOL fRelease) noexcept override;
+    STDMETHODIMP EnumFormatEtc(DWORD dwDirection, IEnumFORMATETC** ppenumFormatEtc) noexcept override;
+    STDMETHODIMP DAdvise(FORMATETC* pformatetc, DWORD advf, IAdviseSink* pAdvSink,
+                         DWORD* pdwConnection) noexcept override;
+    STDMETHODIMP DUnadvise(DWORD dwConnection) noexcept override;
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA** ppenumAdvise) noexcept override;
+
+    // IOPCAsyncIO
+    STDMETHODIMP Read(DWORD dwConnection, OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer,
+                      DWORD* pTransactionID, HRESULT** ppErrors) noexcept override;
+    STDMETHODIMP Write(DWORD dwConnection, DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues,
+                       DWORD* pTransactionID, HRESULT** ppErrors) noexcept override;
+    STDMETHODIMP Refresh(DWORD dwConnection, OPCDATASOURCE dwSource, DWORD* pTransactionID) noexcept override;
+    STDMETHODIMP Cancel(DWORD dwTransactionID) noexcept override;
 
     // IOPCGroupStateMgt
     STDMETHODIMP GetState(DWORD* pUpdateRate, BOOL* pActive, LPWSTR* ppName, LONG* pTimeBias,
@@ -173,6 +211,17 @@ private:
 
     void CheckNotRemoved() const;
     void CheckCallback() const;
+    // A DA 1.0 connection 0..2 with its advise sink set; else CONNECT_E_NOCONNECTION.
+    void CheckConnection(DWORD connection) const;
+    // Validates every handle; when one fails, all results go to *ppErrors
+    // and the answer is true.
+    bool PreValidateHandles(DWORD count, const OPCHANDLE* handles, HRESULT** ppErrors) const;
+    // Queues a DA 1.0 refresh of the active items; E_FAIL when inactive or none.
+    HRESULT QueueRefresh1(DWORD connection, DWORD source, DWORD* transactionId);
+    void DropAdviseSinks() noexcept;
+    // A DA 1.0 sink cannot answer a call (OnDataChange returns nothing), so
+    // now and then a call that needs an answer tells whether its client lives.
+    void CheckAdviseSinkAlive(DWORD connection, TCallbackKind kind);
     void SetUpdateRate(DWORD requested);
     void SetPercentDeadband(float deadband);
     void SetGroupActive(bool active);
@@ -200,6 +249,8 @@ private:
     bool groupAddedSent_ = false;
     ULONG holds_ = 0;        // TGroupHolds alive
     int deliveries_ = 0;     // outgoing data-change calls in progress
+    ComPtr<IAdviseSink> adviseSinks_[3];      // DA 1.0 sinks by stream format
+    ULONGLONG adviseSinkChecked_[3] = {};     // tick of the last liveness check
 };
 
 // Whether a failed call into a client says that the client has gone away

@@ -1,0 +1,285 @@
+// The group's DA 1.0 side: IDataObject advise with the three stream formats,
+// IOPCAsyncIO with its queued tasks, and the blocks it sends.
+#include <olectl.h>
+
+#include "com/ComBoundary.h"
+#include "contract/OpcError.h"
+#include "contract/OpcTypes.h"
+#include "group/AsyncTasks.h"
+#include "group/DataStream.h"
+#include "group/GroupImpl.h"
+#include "group/GroupItemImpl.h"
+#include "host/DataFormats.h"
+
+namespace {
+
+void CheckSource1(DWORD source)
+{
+    if (source != OPC_DS_CACHE && source != OPC_DS_DEVICE) RaiseOpcError(E_INVALIDARG);
+}
+
+// An interface no client implements: asking for it costs one call to the
+// client and answers whether the client is still there.
+const IID kLivenessProbe = {0x5a1c3e2f, 0x7b44, 0x4d0e, {0x9e, 0x31, 0x2c, 0x6d, 0x0f, 0x88, 0x51, 0xa7}};
+constexpr ULONGLONG kLivenessInterval = 2000;  // ms between checks of one sink
+
+}  // namespace
+
+// ---- IDataObject ----
+
+STDMETHODIMP TGroupImpl::DAdvise(FORMATETC* pformatetc, DWORD /*advf*/, IAdviseSink* pAdvSink,
+                                 DWORD* pdwConnection) noexcept
+{
+    RETURN_HR_IF_NULL(E_POINTER, pdwConnection);
+    *pdwConnection = 0xFFFFFFFF;
+    RETURN_HR_IF(E_INVALIDARG, pformatetc == nullptr || pAdvSink == nullptr);
+    return ComBoundary([&] {
+        if (pformatetc->lindex != -1) RaiseOpcError(DV_E_LINDEX);
+        if (pformatetc->dwAspect != DVASPECT_CONTENT || pformatetc->ptd != nullptr ||
+            pformatetc->tymed != TYMED_HGLOBAL)
+            RaiseOpcError(DV_E_FORMATETC);
+        const int index = DataFormats().IndexOf(pformatetc->cfFormat);
+        if (index < 0) RaiseOpcError(DV_E_FORMATETC);
+        if (adviseSinks_[index]) RaiseOpcError(CONNECT_E_ADVISELIMIT);
+        adviseSinks_[index] = pAdvSink;
+        adviseSinkChecked_[index] = GetTickCount64();
+        *pdwConnection = static_cast<DWORD>(index);
+        // The new connection gets the current values of the active items.
+        QueueRefresh1(static_cast<DWORD>(index), OPC_DS_CACHE, nullptr);
+    });
+}
+
+STDMETHODIMP TGroupImpl::DUnadvise(DWORD dwConnection) noexcept
+{
+    if (dwConnection > 2 || !adviseSinks_[dwConnection]) return OLE_E_NOCONNECTION;
+    ComPtr<IAdviseSink> released = std::move(adviseSinks_[dwConnection]);
+    return S_OK;
+}
+
+STDMETHODIMP TGroupImpl::EnumDAdvise(IEnumSTATDATA** ppenumAdvise) noexcept
+{
+    ClearOutputs(ppenumAdvise);
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP TGroupImpl::EnumFormatEtc(DWORD, IEnumFORMATETC** ppenumFormatEtc) noexcept
+{
+    ClearOutputs(ppenumFormatEtc);
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP TGroupImpl::GetData(FORMATETC*, STGMEDIUM*) noexcept { return E_NOTIMPL; }
+STDMETHODIMP TGroupImpl::GetDataHere(FORMATETC*, STGMEDIUM*) noexcept { return E_NOTIMPL; }
+STDMETHODIMP TGroupImpl::QueryGetData(FORMATETC*) noexcept { return E_NOTIMPL; }
+STDMETHODIMP TGroupImpl::GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) noexcept { return E_NOTIMPL; }
+STDMETHODIMP TGroupImpl::SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept { return E_NOTIMPL; }
+
+void TGroupImpl::DropAdviseSinks() noexcept
+{
+    for (auto& sink : adviseSinks_) sink.Reset();
+}
+
+// ---- Blocks ----
+
+void TGroupImpl::SendBlock(DWORD connection, CLIPFORMAT format, HGLOBAL block, TCallbackKind kind)
+{
+    struct TFree {
+        HGLOBAL block;
+        ~TFree() { GlobalFree(block); }  // the block is the server's, also when the call fails
+    } owned{block};
+    ComPtr<IAdviseSink> sink = AdviseSink(connection);
+    if (!sink) return;
+    TGroupHold hold(*this);
+    FORMATETC format_{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = block;
+    medium.pUnkForRelease = nullptr;
+    ++deliveries_;
+    sink->OnDataChange(&format_, &medium);
+    --deliveries_;
+    if (AdviseSink(connection) == sink.Get()) CheckAdviseSinkAlive(connection, kind);
+}
+
+void TGroupImpl::CheckAdviseSinkAlive(DWORD connection, TCallbackKind kind)
+{
+    const ULONGLONG now = GetTickCount64();
+    if (now - adviseSinkChecked_[connection] < kLivenessInterval) return;
+    adviseSinkChecked_[connection] = now;
+    ComPtr<IAdviseSink> sink = adviseSinks_[connection];
+    ComPtr<IUnknown> none;
+    const HRESULT hr = sink->QueryInterface(kLivenessProbe, reinterpret_cast<void**>(none.GetAddressOf()));
+    if (!IsClientGone(hr)) return;
+    // Dropped as DUnadvise would; Unadvise may have come in during the call.
+    if (adviseSinks_[connection] == sink) adviseSinks_[connection].Reset();
+    ItemServer().CallbackFailed(hr, *this, kind);
+}
+
+void TGroupImpl::DeliverDataStream(const std::vector<OPCHANDLE>& handles, DWORD source, DWORD transactionId,
+                                   DWORD connection)
+{
+    if (connection > 2 || !adviseSinks_[connection] || !Active) return;
+    // A request on the write-completion connection gets a plain data block,
+    // on the data sink: the write-completion sink only ever receives
+    // write-completion blocks.
+    const DWORD target = connection == 2 ? 0 : connection;
+    if (!adviseSinks_[target]) return;
+    std::vector<TGroupItemImpl*> items;
+    items.reserve(handles.size());
+    for (OPCHANDLE handle : handles) {
+        TGroupItemImpl* item = TGroupItemImpl::FromHandle(handle);
+        if (item && &item->Group() == this) items.push_back(item);  // removed items are left out
+    }
+    if (items.empty()) return;
+    TDataChangeStream stream(target == 1, itemServer_.HasOption(TServerOption::StreamLengthCountsTerminator),
+                             items.size(), ClientHandle, transactionId);
+    for (size_t i = 0; i < items.size(); ++i) {
+        TGroupItemImpl& item = *items[i];
+        UniqueVariant value;
+        WORD quality = 0;
+        FILETIME stamp{};
+        const HRESULT read = ComBoundary([&] {
+            if (source == OPC_DS_DEVICE)
+                item.ReadDevice(*value.put(), quality, stamp);
+            else
+                item.ReadCached(*value.put(), quality, stamp);
+        });
+        if (FAILED(read)) {
+            V_VT(value.put()) = VT_NULL;
+            quality = 0;
+        }
+        stream.BeginItem(i, item.ClientHandle, quality);
+        stream.SetItemTimestamp(i, stamp);
+        stream.AppendValue(value.get());
+    }
+    SendBlock(target, DataFormats().At(static_cast<int>(target)), stream.Finish(), TCallbackKind::DataChange10);
+}
+
+void TGroupImpl::DeliverReadStream(const std::vector<OPCHANDLE>& handles, DWORD source, DWORD transactionId,
+                                   DWORD connection)
+{
+    const DWORD target = connection == 1 ? 1 : 0;
+    if (!adviseSinks_[target]) return;
+    TDataChangeStream stream(target == 1, itemServer_.HasOption(TServerOption::StreamLengthCountsTerminator),
+                             handles.size(), ClientHandle, transactionId);
+    for (size_t i = 0; i < handles.size(); ++i) {
+        UniqueVariant value;
+        WORD quality = 0;
+        FILETIME stamp{};
+        DWORD clientHandle = 0;
+        const HRESULT read = ComBoundary([&] {
+            TGroupItemImpl& item = ValidateItemHandle(handles[i]);
+            clientHandle = item.ClientHandle;
+            if (source == OPC_DS_DEVICE)
+                item.ReadDevice(*value.put(), quality, stamp);
+            else
+                item.ReadCached(*value.put(), quality, stamp);
+        });
+        if (FAILED(read)) {
+            V_VT(value.put()) = VT_NULL;
+            quality = 0;
+            stamp = FILETIME{};
+        }
+        stream.BeginItem(i, clientHandle, quality);
+        stream.SetItemTimestamp(i, stamp);
+        stream.AppendValue(value.get());
+    }
+    SendBlock(target, DataFormats().At(static_cast<int>(target)), stream.Finish(), TCallbackKind::ReadComplete10);
+}
+
+// ---- IOPCAsyncIO ----
+
+void TGroupImpl::CheckConnection(DWORD connection) const
+{
+    if (connection > 2 || !adviseSinks_[connection]) RaiseOpcError(CONNECT_E_NOCONNECTION);
+}
+
+bool TGroupImpl::PreValidateHandles(DWORD count, const OPCHANDLE* handles, HRESULT** ppErrors) const
+{
+    std::vector<HRESULT> results(count, S_OK);
+    bool anyFailed = false;
+    for (DWORD i = 0; i < count; ++i) {
+        results[i] = ComBoundary([&] { ValidateItemHandle(handles[i]); });
+        anyFailed = anyFailed || FAILED(results[i]);
+    }
+    if (!anyFailed) return false;
+    TaskMemArray<HRESULT> errors(count);
+    std::copy(results.begin(), results.end(), errors.begin());
+    *ppErrors = errors.release();
+    return true;
+}
+
+HRESULT TGroupImpl::QueueRefresh1(DWORD connection, DWORD source, DWORD* transactionId)
+{
+    return ComBoundary([&] {
+        CheckConnection(connection);
+        CheckSource1(source);
+        if (!Active) RaiseOpcError(E_FAIL);
+        auto task = std::make_unique<TRefreshTask1>(*this, connection, source, ActiveItemHandles());
+        if (task->Empty()) RaiseOpcError(E_FAIL);
+        if (transactionId) *transactionId = task->Identity();
+        QueueTask(std::move(task));
+    });
+}
+
+STDMETHODIMP TGroupImpl::Read(DWORD dwConnection, OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer,
+                              DWORD* pTransactionID, HRESULT** ppErrors) noexcept
+{
+    ClearOutputs(pTransactionID, ppErrors);
+    RETURN_HR_IF(E_POINTER, !pTransactionID || !ppErrors);
+    return ComBoundary([&]() -> HRESULT {
+        CheckNotRemoved();
+        CheckArrayArgs(dwCount, phServer);
+        CheckConnection(dwConnection);
+        CheckSource1(dwSource);
+        if (PreValidateHandles(dwCount, phServer, ppErrors)) return S_FALSE;  // nothing queued
+        TaskMemArray<HRESULT> errors;
+        if (itemServer_.HasOption(TServerOption::AsyncErrorArrays)) errors = TaskMemArray<HRESULT>(dwCount);
+        auto task = std::make_unique<TAsyncReadTask1>(*this, dwConnection, dwSource, dwCount, phServer);
+        const DWORD identity = task->Identity();
+        QueueTask(std::move(task));
+        *pTransactionID = identity;
+        if (errors.get()) *ppErrors = errors.release();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TGroupImpl::Write(DWORD dwConnection, DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues,
+                               DWORD* pTransactionID, HRESULT** ppErrors) noexcept
+{
+    ClearOutputs(pTransactionID, ppErrors);
+    RETURN_HR_IF(E_POINTER, !pTransactionID || !ppErrors);
+    return ComBoundary([&]() -> HRESULT {
+        CheckNotRemoved();
+        CheckArrayArgs(dwCount, phServer);
+        CheckArrayArgs(dwCount, pItemValues);
+        CheckConnection(dwConnection);
+        if (PreValidateHandles(dwCount, phServer, ppErrors)) return S_FALSE;
+        TaskMemArray<HRESULT> errors;
+        if (itemServer_.HasOption(TServerOption::AsyncErrorArrays)) errors = TaskMemArray<HRESULT>(dwCount);
+        auto task = std::make_unique<TAsyncWriteTask1>(*this, dwCount, phServer, pItemValues);
+        const DWORD identity = task->Identity();
+        QueueTask(std::move(task));
+        *pTransactionID = identity;
+        if (errors.get()) *ppErrors = errors.release();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TGroupImpl::Refresh(DWORD dwConnection, OPCDATASOURCE dwSource, DWORD* pTransactionID) noexcept
+{
+    ClearOutputs(pTransactionID);
+    RETURN_HR_IF_NULL(E_POINTER, pTransactionID);
+    return ComBoundary([&] {
+        CheckNotRemoved();
+        RaiseIfFailed(QueueRefresh1(dwConnection, dwSource, pTransactionID));
+    });
+}
+
+STDMETHODIMP TGroupImpl::Cancel(DWORD dwTransactionID) noexcept
+{
+    return ComBoundary([&] {
+        CheckNotRemoved();
+        if (!CancelTask(dwTransactionID)) RaiseOpcError(E_FAIL);
+    });
+}
