@@ -42,7 +42,7 @@ STDMETHODIMP TGroupImpl::DAdvise(FORMATETC* pformatetc, DWORD /*advf*/, IAdviseS
         if (index < 0) RaiseOpcError(DV_E_FORMATETC);
         if (adviseSinks_[index]) RaiseOpcError(CONNECT_E_ADVISELIMIT);
         adviseSinks_[index] = pAdvSink;
-        adviseSinkChecked_[index] = GetTickCount64();
+        adviseSinkChecked_[index] = 0;  // checked at its first block
         *pdwConnection = static_cast<DWORD>(index);
         // The new connection gets the current values of the active items.
         QueueRefresh1(static_cast<DWORD>(index), OPC_DS_CACHE, nullptr);

@@ -4,10 +4,12 @@
 // and the lifetimes of groups whose server object goes first.
 #include <thread>
 
+#include "AdviseSinkRecorder.h"
 #include "DataCallbackRecorder.h"
 #include "MessagePump.h"
 #include "ServerTestSupport.h"
 #include "group/GroupImpl.h"
+#include "host/DataFormats.h"
 
 namespace {
 
@@ -364,4 +366,100 @@ TEST_F(GroupCycle, GroupsHeldAfterTheirServerObjectUseItsRecordUntilTheyGo)
     EXPECT_EQ(items.hookCalls[7], 1);
 }
 
+// A DA 1.0 sink in this process whose client is gone: the question that
+// follows a block fails as a call to a dead process does.
+class TGoneAdviseSink final : public TComObject<IAdviseSink> {
+public:
+    int blocks = 0;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override
+    {
+        if (riid == IID_IUnknown || riid == IID_IAdviseSink) return TComObject::QueryInterface(riid, ppv);
+        *ppv = nullptr;
+        return RPC_E_DISCONNECTED;
+    }
+    void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) noexcept override { ++blocks; }
+    void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) noexcept override {}
+    void STDMETHODCALLTYPE OnRename(IMoniker*) noexcept override {}
+    void STDMETHODCALLTYPE OnSave() noexcept override {}
+    void STDMETHODCALLTYPE OnClose() noexcept override {}
+};
+
+class GroupCycleDa1 : public GroupCycle {
+protected:
+    DWORD Advise(IOPCItemMgt* group, IAdviseSink* sink, CLIPFORMAT format)
+    {
+        FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        DWORD connection = 0;
+        EXPECT_EQ(As<IDataObject>(group)->DAdvise(&fe, 0, sink, &connection), S_OK);
+        return connection;
+    }
+    const TOpcClipboardFormats& formats = DataFormats();
+    ComPtr<TAdviseSinkRecorder> blocks = MakeComObject<TAdviseSinkRecorder>();
+};
+
+TEST_F(GroupCycleDa1, AWriteWhoseItemWentBeforeItRanReportsThatItem)
+{
+    ComPtr<IOPCItemMgt> group = AddGroup(L"W1");
+    std::vector<OPCHANDLE> handles = Add(group.Get(), {Text, Number});
+    Advise(group.Get(), blocks.Get(), formats.WriteComplete);
+    ComPtr<IOPCAsyncIO> io = As<IOPCAsyncIO>(group.Get());
+    UniqueVariant values[] = {MakeBstr(L"new"), MakeR8(2.0)};
+    VARIANT raw[] = {values[0].get(), values[1].get()};
+    DWORD transaction = 0;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(io->Write(2, 2, handles.data(), raw, &transaction, errors.put(2)), S_OK);
+    TaskMemArray<HRESULT> removed;
+    ASSERT_EQ(group->RemoveItems(1, &handles[1], removed.put(1)), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return blocks->Count(formats.WriteComplete) == 1; }));
+    const TParsedWriteBlock block = da1::ParseWriteBlock(blocks->Last(formats.WriteComplete)->bytes);
+    EXPECT_EQ(block.transactionId, transaction);
+    ASSERT_EQ(block.count, 2u);
+    EXPECT_EQ(block.items[0], std::make_pair(100u, 0u));
+    EXPECT_EQ(block.items[1], std::make_pair(0u, static_cast<uint32_t>(OPC_E_INVALIDHANDLE)));
+    EXPECT_EQ(block.status, 0u);
+    EXPECT_EQ(blocks->Count(formats.Data) + blocks->Count(formats.DataTime), 0u);
+}
+
+TEST_F(GroupCycleDa1, ArrayValuesAndUnreadableItemsInADataBlock)
+{
+    ComPtr<IOPCItemMgt> group = AddGroup(L"A1");
+    std::vector<OPCHANDLE> handles = Add(group.Get(), {Vector, Text});
+    Advise(group.Get(), blocks.Get(), formats.DataTime);
+    ASSERT_TRUE(PumpUntil([&] { return blocks->Count(formats.DataTime) >= 1; }));
+    items.Item(Text).failRead = true;
+    DWORD transaction = 0;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(As<IOPCAsyncIO>(group.Get())->Read(1, OPC_DS_DEVICE, 2, handles.data(), &transaction, errors.put(2)),
+              S_OK);
+    ASSERT_TRUE(PumpUntil([&] {
+        const TReceivedBlock* last = blocks->Last(formats.DataTime);
+        return last && da1::ParseDataBlock(last->bytes, true).transactionId == transaction;
+    }));
+    const TParsedDataBlock block = da1::ParseDataBlock(blocks->Last(formats.DataTime)->bytes, true);
+    EXPECT_EQ(block.status, 1u);
+    const TParsedValue& vector = block.items.at(0).value;
+    EXPECT_EQ(vector.vt, VT_ARRAY | VT_R8);
+    EXPECT_EQ(vector.cElements, 2u);
+    EXPECT_EQ(vector.raw.size(), 16u);
+    EXPECT_EQ(block.items.at(1).quality, 0u) << "an item that could not be read";
+    EXPECT_EQ(block.items[1].value.vt, VT_NULL);
+    EXPECT_EQ(block.items[1].stamp, 0u);
+    EXPECT_EQ(block.items[1].hClient, 101u);
+}
+
+TEST_F(GroupCycleDa1, ASinkWhoseClientIsGoneIsDroppedAfterItsBlock)
+{
+    ComPtr<IOPCItemMgt> group = AddGroup(L"G1");
+    Add(group.Get(), {Text});
+    auto gone = MakeComObject<TGoneAdviseSink>();
+    Advise(group.Get(), gone.Get(), formats.Data);
+    ASSERT_TRUE(PumpUntil([&] { return gone->blocks >= 1; }));
+    PumpFor(50);
+    auto* impl = static_cast<TGroupImpl*>(group.Get());
+    EXPECT_FALSE(impl->HasAdviseSink(0));
+    EXPECT_EQ(items.callbackFailures, 1);
+    items.Item(Text).value = MakeBstr(L"z");
+    PumpFor(150);
+    EXPECT_EQ(gone->blocks, 1) << "not called again";
+}
 }  // namespace
