@@ -60,16 +60,28 @@ void TProcess::Kill() const
     }
 }
 
-DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs)
+DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs)
 {
-    TProcess server(BesideTest(kServerExe), args);
-    if (!server.Started()) return ~0u;
+    TProcess process(exe, args);
+    if (!process.Started()) return ~0u;
     DWORD code = ~0u;
-    if (!server.WaitForExit(timeoutMs, &code)) {
-        server.Kill();
+    if (!process.WaitForExit(timeoutMs, &code)) {
+        process.Kill();
         return ~0u;
     }
     return code;
+}
+
+DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs)
+{
+    return RunToEnd(BesideTest(kServerExe), args, timeoutMs);
+}
+
+DWORD RunRegsvr32(const std::wstring& dll, bool unregister, bool wow64)
+{
+    wchar_t dir[MAX_PATH] = {};
+    if (wow64 ? GetSystemWow64DirectoryW(dir, MAX_PATH) == 0 : GetSystemDirectoryW(dir, MAX_PATH) == 0) return ~0u;
+    return RunToEnd(std::wstring(dir) + L"\\regsvr32.exe", std::wstring(unregister ? L"/u " : L"") + L"/s \"" + dll + L"\"");
 }
 
 std::vector<DWORD> ServerProcessIds()
