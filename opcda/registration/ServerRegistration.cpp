@@ -109,6 +109,19 @@ void RegisterCategories(const CLSID& clsid)
     RaiseIfFailed(cats->RegisterClassImplCategories(clsid, 2, implemented));
 }
 
+// True also when it cannot be told: a category is kept rather than taken from others.
+bool CategoryHasClasses(ICatInformation* information, const CATID& category)
+{
+    ComPtr<IEnumGUID> classes;
+    if (FAILED(information->EnumClassesOfCategories(1, &category, static_cast<ULONG>(-1), nullptr,
+                                                    classes.GetAddressOf())) ||
+        !classes)
+        return true;
+    CLSID clsid{};
+    ULONG fetched = 0;
+    return classes->Next(1, &clsid, &fetched) == S_OK && fetched == 1;
+}
+
 void UnregisterCategories(const CLSID& clsid)
 {
     ComPtr<ICatRegister> cats;
@@ -117,6 +130,12 @@ void UnregisterCategories(const CLSID& clsid)
         return;
     CATID implemented[2] = {CATID_OPCDAServer20, CATID_OPCDAServer10};
     cats->UnRegisterClassImplCategories(clsid, 2, implemented);
+    // Every OPC server shares the categories: the last one implementing a
+    // category removes it.
+    ComPtr<ICatInformation> information;
+    if (FAILED(cats.As(&information))) return;
+    for (CATID& category : implemented)
+        if (!CategoryHasClasses(information.Get(), category)) cats->UnRegisterCategories(1, &category);
 }
 
 // A vendor value written once is kept: another installer may have set it.

@@ -20,7 +20,8 @@ void RegisterServerClass(const TServerClassInfo& info);
 
 // Removes every key written by RegisterServerClass; missing keys are no error.
 // The version-independent ProgID and the executable's AppID key are removed
-// only while they still name this class.
+// only while they still name this class, and each OPC DA category only when no
+// other class implements it.
 void UnregisterServerClass(const TServerClassInfo& info);
 
 // The path as written under LocalServer32: its short form when it holds a blank.

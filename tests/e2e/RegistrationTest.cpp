@@ -1,6 +1,9 @@
 // Registration through the command-line switches, checked in the registry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "RegistryProbe.h"
 #include "com/RegistryKey.h"
 #include "ServerProcess.h"
@@ -166,4 +169,29 @@ TEST_F(Registration, ClientsReachTheServerByTheCurrentProgId)
               S_OK);
     server.Reset();
     EXPECT_TRUE(WaitForNoServer(20000));
+}
+
+TEST_F(Registration, OpcCategoriesGoWithTheLastServerImplementingThem)
+{
+    // Another OPC server's class that implements some of the categories.
+    const std::wstring other = L"CLSID\\{0E1A9F7C-8D2B-4C55-9A31-5B7D2E6F4C80}";
+    struct TCase {
+        const char* Name;
+        std::vector<std::wstring> OtherImplements;
+    };
+    for (const TCase& c : {TCase{"no other server", {}}, TCase{"another DA 2.0 server", {kCatDa20}},
+                           TCase{"another DA 1.0 and 2.0 server", {kCatDa10, kCatDa20}}}) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_EQ(RunServerToEnd(L"/RegServer"), 0u);
+        for (const auto& category : c.OtherImplements)
+            SetClassesRootDefault(other + L"\\Implemented Categories\\" + category, L"");
+        ASSERT_EQ(RunServerToEnd(L"/UnregServer"), 0u);
+        for (const auto& category : {kCatDa10, kCatDa20}) {
+            const bool used =
+                std::find(c.OtherImplements.begin(), c.OtherImplements.end(), category) != c.OtherImplements.end();
+            EXPECT_EQ(ClassesRootKeyExists(L"Component Categories\\" + category), used)
+                << testing::PrintToString(category);
+        }
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, other.c_str());
+    }
 }
