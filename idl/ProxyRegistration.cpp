@@ -79,6 +79,11 @@ std::vector<TProxiedInterface> ProxiedInterfaces()
     return result;
 }
 
+bool IsProxyClass(const std::wstring& classKey)
+{
+    return CompareStringOrdinal(classKey.c_str(), -1, kClassKey.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
 // Who serves an interface key today.
 struct TInterfaceOwner {
     bool Registered = false;  // a ProxyStubClsid32 value is there
@@ -98,8 +103,7 @@ TInterfaceOwner OwnerOf(const TProxiedInterface& iface, const std::wstring& dllP
     owner.Working = server && FileExists(*server);
     // An earlier build of this DLL registered under the class of IOPCServer's
     // IID, as widl does by default; that registration is this DLL's as well.
-    owner.Ours = CompareStringOrdinal(owner.ClassKey.c_str(), -1, kClassKey.c_str(), -1, TRUE) == CSTR_EQUAL ||
-                 (server && SamePath(*server, dllPath));
+    owner.Ours = IsProxyClass(owner.ClassKey) || (server && SamePath(*server, dllPath));
     return owner;
 }
 
@@ -121,11 +125,6 @@ LSTATUS WriteProxyClass(const std::wstring& dllPath, bool keepWorkingCopy)
     if (rc == ERROR_SUCCESS) rc = SetKeyValue(kClassKey + L"\\InprocServer32", nullptr, dllPath);
     if (rc == ERROR_SUCCESS) rc = SetKeyValue(kClassKey + L"\\InprocServer32", L"ThreadingModel", L"Both");
     return rc;
-}
-
-bool IsProxyClass(const std::wstring& classKey)
-{
-    return CompareStringOrdinal(classKey.c_str(), -1, kClassKey.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
