@@ -2,6 +2,7 @@
 
 #include "contract/OpcError.h"
 #include "com/ServerObjectCount.h"
+#include "registration/ProxyDlls.h"
 
 namespace {
 
@@ -16,21 +17,6 @@ std::wstring ModulePath()
         }
         path.resize(path.size() * 2);
     }
-}
-
-// Calls DllRegisterServer or DllUnregisterServer of the proxy DLL beside the executable.
-void UpdateProxyRegistration(const std::wstring& exePath, bool registerServer)
-{
-    const std::wstring dir = exePath.substr(0, exePath.find_last_of(L"\\/") + 1);
-    const std::wstring dll = dir + ProxyDllName;
-    HMODULE module = LoadLibraryW(dll.c_str());
-    if (!module) throw EOpcServer("Interface proxy DLL not found beside the server");
-    using TEntry = HRESULT(STDAPICALLTYPE*)();
-    auto entry = reinterpret_cast<TEntry>(
-        reinterpret_cast<void*>(GetProcAddress(module, registerServer ? "DllRegisterServer" : "DllUnregisterServer")));
-    const HRESULT hr = entry ? entry() : E_FAIL;
-    FreeLibrary(module);
-    RaiseIfFailed(hr);
 }
 
 }  // namespace
@@ -58,14 +44,14 @@ void TComServer::AddFactory(ComPtr<TOpcServerFactory> factory) { factories_.push
 void TComServer::UpdateRegistry(bool registerServer)
 {
     const std::wstring exe = ExePath();
-    if (registerServer) {
-        // The class keys first: a missing proxy DLL must not keep them from being written.
-        for (const auto& f : factories_) f->UpdateRegistry(true);
-        UpdateProxyRegistration(exe, true);
-    } else {
-        for (const auto& f : factories_) f->UpdateRegistry(false);
-        UpdateProxyRegistration(exe, false);
-    }
+    // The class keys first: a missing proxy DLL must not keep them from being written.
+    for (const auto& f : factories_) f->UpdateRegistry(registerServer);
+    UpdateProxyRegistration(exe, registerServer);
+    // Only 32-bit clients need the 32-bit proxy: it is (un)registered by an
+    // explicit /RegServer or /UnregServer, as an installer runs them, and not
+    // on every start, which would start regsvr32 each time.
+    if (startMode_ == TStartMode::Register || startMode_ == TStartMode::Unregister)
+        UpdateProxyRegistration32(exe, registerServer);
 }
 
 bool TComServer::Start()

@@ -30,7 +30,8 @@ public:
     // Revokes the class objects and leaves COM.
     void Stop() noexcept;
 
-    // Registers or unregisters every class and the interface proxies.
+    // Registers or unregisters every class and the interface proxies (the
+    // 32-bit ones only in a register or unregister start).
     void UpdateRegistry(bool registerServer);
 
 private:
@@ -45,6 +46,3 @@ private:
     std::vector<ComPtr<TOpcServerFactory>> factories_;
     std::vector<DWORD> cookies_;
 };
-
-// File name of the interface proxy DLL shipped beside the executable.
-constexpr wchar_t ProxyDllName[] = L"QuillmereOpcPS.dll";

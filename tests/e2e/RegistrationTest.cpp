@@ -1,13 +1,19 @@
 // Registration through the command-line switches, checked in the registry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "RegistryProbe.h"
+#include "com/RegistryKey.h"
 #include "ServerProcess.h"
 
 namespace {
 
 const std::wstring kClsidKey = L"CLSID\\{1282FC28-A5E5-4AB3-A6EB-C2CF4B7F30FA}";
 const std::wstring kProgId = L"srvZEV30.TZEV30.1";
+const std::wstring kCurrentProgId = L"srvZEV30.TZEV30";
+const std::wstring kClsid = L"{1282FC28-A5E5-4AB3-A6EB-C2CF4B7F30FA}";
 const std::wstring kCatDa10 = L"{63D5F430-CFE4-11D1-B2C8-0060083BA1FB}";
 const std::wstring kCatDa20 = L"{63D5F432-CFE4-11D1-B2C8-0060083BA1FB}";
 const std::wstring kIOPCServerKey = L"Interface\\{39C13A4D-011E-11D0-9675-0020AFD8ADB3}";
@@ -29,12 +35,21 @@ void ExpectRegistered()
     EXPECT_EQ(localServer->find(L' '), std::wstring::npos);
     EXPECT_EQ(ClassesRootDefault(kClsidKey + L"\\ProgID"), kProgId);
     EXPECT_EQ(ClassesRootDefault(kProgId), L"Quillmere ZEV-30 Server");
-    EXPECT_EQ(ClassesRootDefault(kProgId + L"\\Clsid"), L"{1282FC28-A5E5-4AB3-A6EB-C2CF4B7F30FA}");
+    EXPECT_EQ(ClassesRootDefault(kProgId + L"\\Clsid"), kClsid);
     EXPECT_EQ(ClassesRootDefault(kProgId + L"\\Opc\\Vendor"), L"Vornhalt");
     EXPECT_TRUE(ClassesRootKeyExists(kClsidKey + L"\\Implemented Categories\\" + kCatDa10));
     EXPECT_TRUE(ClassesRootKeyExists(kClsidKey + L"\\Implemented Categories\\" + kCatDa20));
     EXPECT_TRUE(ClassesRootKeyExists(L"Component Categories\\" + kCatDa10));
     EXPECT_TRUE(ClassesRootKeyExists(L"Component Categories\\" + kCatDa20));
+    // Clients that name the server without a version, and DCOM's settings.
+    EXPECT_EQ(ClassesRootDefault(kCurrentProgId), L"Quillmere ZEV-30 Server");
+    EXPECT_EQ(ClassesRootDefault(kCurrentProgId + L"\\Clsid"), kClsid);
+    EXPECT_EQ(ClassesRootDefault(kCurrentProgId + L"\\CurVer"), kProgId);
+    EXPECT_FALSE(ClassesRootKeyExists(kCurrentProgId + L"\\Opc")) << "OPC browsers list the server once";
+    EXPECT_EQ(ClassesRootDefault(kClsidKey + L"\\VersionIndependentProgID"), kCurrentProgId);
+    EXPECT_EQ(ClassesRootValue(kClsidKey, L"AppID"), kClsid);
+    EXPECT_EQ(ClassesRootDefault(L"AppID\\" + kClsid), L"Quillmere ZEV-30 Server");
+    EXPECT_EQ(ClassesRootValue(L"AppID\\srvZEV30.exe", L"AppID"), kClsid);
     // The interface proxies come with the server.
     EXPECT_TRUE(ClassesRootKeyExists(kIOPCServerKey + L"\\ProxyStubClsid32"));
     EXPECT_TRUE(ClassesRootKeyExists(kIOPCShutdownKey + L"\\ProxyStubClsid32"));
@@ -45,6 +60,9 @@ void ExpectUnregistered()
     EXPECT_FALSE(ClassesRootKeyExists(kClsidKey));
     EXPECT_FALSE(ClassesRootKeyExists(kProgId));
     EXPECT_FALSE(ClassesRootKeyExists(kIOPCServerKey));
+    EXPECT_FALSE(ClassesRootKeyExists(kCurrentProgId));
+    EXPECT_FALSE(ClassesRootKeyExists(L"AppID\\" + kClsid));
+    EXPECT_FALSE(ClassesRootKeyExists(L"AppID\\srvZEV30.exe"));
 }
 
 }  // namespace
@@ -120,4 +138,60 @@ TEST_F(Registration, MissingProxyDllFailsRegisterAfterWritingTheClassKeys)
     ASSERT_TRUE(localServer.has_value());
     EXPECT_NE(localServer->find(L"no-proxy"), std::wstring::npos) << "the class keys are written all the same";
     DeleteFileW(copy.c_str());
+}
+
+TEST_F(Registration, CurrentProgIdOfAnotherClassIsLeftAtUnregister)
+{
+    // A later version installed beside this one owns srvZEV30.TZEV30 now.
+    const std::wstring later = L"{6B1B0C1E-3A43-4F8B-9E4B-3E9B0A0C2D11}";
+    SetClassesRootDefault(kCurrentProgId + L"\\Clsid", later);
+    SetClassesRootDefault(kCurrentProgId + L"\\CurVer", L"srvZEV30.TZEV30.2");
+    SetClassesRootDefault(L"AppID\\srvZEV30.exe", L"");
+    {
+        TRegistryKey key = TRegistryKey::Open(HKEY_CLASSES_ROOT, L"AppID\\srvZEV30.exe", KEY_WRITE);
+        key.SetString(L"AppID", later);
+    }
+    ASSERT_EQ(RunServerToEnd(L"/UnregServer"), 0u);
+    EXPECT_EQ(ClassesRootDefault(kCurrentProgId + L"\\Clsid"), later);
+    EXPECT_EQ(ClassesRootValue(L"AppID\\srvZEV30.exe", L"AppID"), later);
+    EXPECT_FALSE(ClassesRootKeyExists(kProgId));
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kCurrentProgId.c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"AppID\\srvZEV30.exe");
+}
+
+TEST_F(Registration, ClientsReachTheServerByTheCurrentProgId)
+{
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(kCurrentProgId.c_str(), &clsid), S_OK);
+    ComPtr<IOPCServer> server;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
+                               reinterpret_cast<void**>(server.GetAddressOf())),
+              S_OK);
+    server.Reset();
+    EXPECT_TRUE(WaitForNoServer(20000));
+}
+
+TEST_F(Registration, OpcCategoriesGoWithTheLastServerImplementingThem)
+{
+    // Another OPC server's class that implements some of the categories.
+    const std::wstring other = L"CLSID\\{0E1A9F7C-8D2B-4C55-9A31-5B7D2E6F4C80}";
+    struct TCase {
+        const char* Name;
+        std::vector<std::wstring> OtherImplements;
+    };
+    for (const TCase& c : {TCase{"no other server", {}}, TCase{"another DA 2.0 server", {kCatDa20}},
+                           TCase{"another DA 1.0 and 2.0 server", {kCatDa10, kCatDa20}}}) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_EQ(RunServerToEnd(L"/RegServer"), 0u);
+        for (const auto& category : c.OtherImplements)
+            SetClassesRootDefault(other + L"\\Implemented Categories\\" + category, L"");
+        ASSERT_EQ(RunServerToEnd(L"/UnregServer"), 0u);
+        for (const auto& category : {kCatDa10, kCatDa20}) {
+            const bool used =
+                std::find(c.OtherImplements.begin(), c.OtherImplements.end(), category) != c.OtherImplements.end();
+            EXPECT_EQ(ClassesRootKeyExists(L"Component Categories\\" + category), used)
+                << testing::PrintToString(category);
+        }
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, other.c_str());
+    }
 }

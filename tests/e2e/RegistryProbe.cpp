@@ -9,6 +9,13 @@ std::optional<std::wstring> ClassesRootDefault(const std::wstring& path)
     return key.GetString().value_or(std::wstring());
 }
 
+std::optional<std::wstring> ClassesRootValue(const std::wstring& path, const wchar_t* name)
+{
+    TRegistryKey key = TRegistryKey::Open(HKEY_CLASSES_ROOT, path);
+    if (!key) return std::nullopt;
+    return key.GetString(name);
+}
+
 bool ClassesRootKeyExists(const std::wstring& path)
 {
     return TRegistryKey::Exists(HKEY_CLASSES_ROOT, path);

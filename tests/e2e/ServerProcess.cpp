@@ -28,7 +28,9 @@ TProcess::TProcess(const std::wstring& exe, const std::wstring& args)
 }
 
 TProcess::TProcess(TProcess&& other) noexcept
-    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0))
+{
+}
 
 TProcess& TProcess::operator=(TProcess&& other) noexcept
 {
@@ -61,16 +63,66 @@ void TProcess::Kill() const
     }
 }
 
-DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs)
+DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs)
 {
-    TProcess server(BesideTest(kServerExe), args);
-    if (!server.Started()) return ~0u;
+    TProcess process(exe, args);
+    if (!process.Started()) return ~0u;
     DWORD code = ~0u;
-    if (!server.WaitForExit(timeoutMs, &code)) {
-        server.Kill();
+    if (!process.WaitForExit(timeoutMs, &code)) {
+        process.Kill();
         return ~0u;
     }
     return code;
+}
+
+DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, std::string& output, DWORD timeoutMs)
+{
+    output.clear();
+    wchar_t dir[MAX_PATH] = {}, file[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dir);
+    if (!GetTempFileNameW(dir, L"out", 0, file)) return ~0u;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return ~0u;
+    std::wstring commandLine = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out;
+    si.hStdError = out;
+    PROCESS_INFORMATION pi{};
+    DWORD code = ~0u;
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(pi.hProcess, &code);
+        else
+            TerminateProcess(pi.hProcess, 99);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(out);
+    HANDLE in = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (in != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(in, buffer, sizeof buffer, &read, nullptr) && read > 0) output.append(buffer, read);
+        CloseHandle(in);
+    }
+    DeleteFileW(file);
+    return code;
+}
+
+DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs)
+{
+    return RunToEnd(BesideTest(kServerExe), args, timeoutMs);
+}
+
+DWORD RunRegsvr32(const std::wstring& dll, bool unregister, bool wow64)
+{
+    wchar_t dir[MAX_PATH] = {};
+    if (wow64 ? GetSystemWow64DirectoryW(dir, MAX_PATH) == 0 : GetSystemDirectoryW(dir, MAX_PATH) == 0) return ~0u;
+    return RunToEnd(std::wstring(dir) + L"\\regsvr32.exe",
+                    std::wstring(unregister ? L"/u " : L"") + L"/s \"" + dll + L"\"");
 }
 
 std::vector<DWORD> ServerProcessIds()
@@ -112,10 +164,10 @@ ComPtr<IOPCServer> ConnectServer()
     CLSID clsid{};
     if (FAILED(CLSIDFromProgID(kServerProgId, &clsid))) return nullptr;
     ComPtr<IOPCServer> server;
-    CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer, reinterpret_cast<void**>(server.GetAddressOf()));
+    CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
+                     reinterpret_cast<void**>(server.GetAddressOf()));
     return server;
 }
-
 
 namespace {
 

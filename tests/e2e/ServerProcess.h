@@ -38,9 +38,17 @@ private:
     DWORD id_ = 0;
 };
 
-// Runs srvZEV30.exe with args and waits for it to end; returns its exit code,
-// or ~0u when it did not end within timeoutMs (it is killed then).
+// Runs exe with args and waits for it to end; returns its exit code, or ~0u
+// when it did not start or end within timeoutMs (it is killed then).
+DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs = 30000);
+// The same for the srvZEV30.exe beside the test.
 DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs = 30000);
+
+// The same, with the program's standard output captured into output.
+DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, std::string& output, DWORD timeoutMs = 30000);
+
+// regsvr32 of the system's own bitness (wow64: the 32-bit one), silent; /u when unregister.
+DWORD RunRegsvr32(const std::wstring& dll, bool unregister, bool wow64 = false);
 
 // Process IDs of every running srvZEV30.exe.
 std::vector<DWORD> ServerProcessIds();

@@ -61,6 +61,21 @@ TEST_F(Startup, ReconnectingRightAfterTheLastReleaseAlwaysSucceeds)
     EXPECT_TRUE(WaitForNoServer(20000)) << "every server of the loop ends after its client";
 }
 
+TEST_F(Startup, EmbeddingStartServesTheNextClientAndEndsAfterIt)
+{
+    // What DCOM's launcher does for a remote client: start the registered
+    // executable with -Embedding, then hand it the activation.
+    TProcess server(BesideTest(kServerExe), L"-Embedding");
+    ASSERT_TRUE(server.Started());
+    // Its window comes after its class objects are registered.
+    ASSERT_NE(WaitForServerMainWindow(server.Id(), 20000), nullptr);
+    ComPtr<IOPCServer> client = ConnectServer();
+    ASSERT_TRUE(client);
+    EXPECT_EQ(ServerProcessIds(), std::vector<DWORD>{server.Id()}) << "the started process serves the client";
+    client.Reset();
+    EXPECT_TRUE(server.WaitForExit(20000));
+}
+
 TEST_F(Startup, HandStartedServerStaysWhenTheLastClientLeaves)
 {
     TProcess server(BesideTest(kServerExe), L"");

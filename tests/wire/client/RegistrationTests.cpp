@@ -2,19 +2,14 @@
 #include "registration/ServerRegistration.h"
 #include "client/WireEnvironment.h"
 #include "opcda.h"
+#include "ProxiedInterfaces.h"
 #include <gtest/gtest.h>
 
 namespace wire {
 namespace {
 
-const IID* const kProxiedInterfaces[] = {
-    &IID_IOPCServer, &IID_IOPCServerPublicGroups, &IID_IOPCBrowseServerAddressSpace, &IID_IOPCGroupStateMgt,
-    &IID_IOPCPublicGroupStateMgt, &IID_IOPCSyncIO, &IID_IOPCAsyncIO, &IID_IOPCItemMgt,
-    &IID_IEnumOPCItemAttributes, &IID_IOPCDataCallback, &IID_IOPCAsyncIO2, &IID_IOPCItemProperties,
-    &IID_IOPCShutdown, &IID_IOPCCommon};
-
 TEST(ProxyRegistration, RegsvrRemovesAndRestoresEveryInterface) {
-    const std::wstring factory = GuidToString(IID_IOPCServer);
+    const std::wstring factory = kProxyClassId;
     ASSERT_EQ(0, RunRegsvr32(true));
     for (const IID* iid : kProxiedInterfaces) EXPECT_EQ(L"", ProxyStubClsidOf(*iid)) << GuidToString(*iid).c_str();
 

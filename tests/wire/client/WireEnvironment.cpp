@@ -3,6 +3,7 @@
 #include "registration/ServerRegistration.h"
 #include "WireProtocol.h"
 #include "opcda.h"
+#include "ProxiedInterfaces.h"
 
 namespace wire {
 
@@ -57,7 +58,7 @@ ClassRegistration::~ClassRegistration() { RegDeleteTreeW(HKEY_CLASSES_ROOT, key_
 
 void WireEnvironment::SetUp() {
     ASSERT_EQ(0, RunRegsvr32(false)) << "regsvr32 failed on " << testing::PrintToString(ProxyDllPath());
-    ASSERT_EQ(GuidToString(IID_IOPCServer), ProxyStubClsidOf(IID_IOPCServer));
+    ASSERT_EQ(kProxyClassId, ProxyStubClsidOf(IID_IOPCServer));
     registration_ = std::make_unique<ClassRegistration>(CLSID_WireTestServer);
     ASSERT_TRUE(registration_->ok());
 }
