@@ -22,7 +22,9 @@ std::vector<OPCITEMATTRIBUTES> Attributes(IEnumOPCItemAttributes* items, ULONG n
         ULONG fetched = 0;
         const HRESULT hr = items->Next(n, &batch, &fetched);
         results->push_back(hr);
-        if (fetched == 0) EXPECT_EQ(batch, nullptr);
+        if (fetched == 0) {
+            EXPECT_EQ(batch, nullptr);
+        }
         TaskMemArray<OPCITEMATTRIBUTES> owned;
         *owned.put(fetched) = batch;
         for (ULONG i = 0; i < fetched; ++i) {
