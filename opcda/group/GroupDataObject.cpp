@@ -23,6 +23,35 @@ void CheckSource1(DWORD source)
 const IID kLivenessProbe = {0x5a1c3e2f, 0x7b44, 0x4d0e, {0x9e, 0x31, 0x2c, 0x6d, 0x0f, 0x88, 0x51, 0xa7}};
 constexpr ULONGLONG kLivenessInterval = 2000;  // ms between checks of one sink
 
+// Appends entry i of a data block: the item that find() gives (it may raise,
+// as a handle check does) and its value from the cache or the device. An
+// entry that cannot be read goes with client handle as far as known,
+// quality 0, no time stamp and VT_NULL.
+template <class Find>
+void AppendBlockItem(TDataChangeStream& stream, size_t i, DWORD source, Find find)
+{
+    UniqueVariant value;
+    WORD quality = 0;
+    FILETIME stamp{};
+    DWORD clientHandle = 0;
+    const HRESULT read = ComBoundary([&] {
+        TGroupItemImpl& item = find();
+        clientHandle = item.ClientHandle;
+        if (source == OPC_DS_DEVICE)
+            item.ReadDevice(*value.put(), quality, stamp);
+        else
+            item.ReadCached(*value.put(), quality, stamp);
+    });
+    if (FAILED(read)) {
+        V_VT(value.put()) = VT_NULL;
+        quality = 0;
+        stamp = FILETIME{};
+    }
+    stream.BeginItem(i, clientHandle, quality);
+    stream.SetItemTimestamp(i, stamp);
+    stream.AppendValue(value.get());
+}
+
 }  // namespace
 
 // ---- IDataObject ----
@@ -133,25 +162,8 @@ void TGroupImpl::DeliverDataStream(const std::vector<OPCHANDLE>& handles, DWORD 
     if (items.empty()) return;
     TDataChangeStream stream(target == 1, itemServer_.HasOption(TServerOption::StreamLengthCountsTerminator),
                              items.size(), ClientHandle, transactionId);
-    for (size_t i = 0; i < items.size(); ++i) {
-        TGroupItemImpl& item = *items[i];
-        UniqueVariant value;
-        WORD quality = 0;
-        FILETIME stamp{};
-        const HRESULT read = ComBoundary([&] {
-            if (source == OPC_DS_DEVICE)
-                item.ReadDevice(*value.put(), quality, stamp);
-            else
-                item.ReadCached(*value.put(), quality, stamp);
-        });
-        if (FAILED(read)) {
-            V_VT(value.put()) = VT_NULL;
-            quality = 0;
-        }
-        stream.BeginItem(i, item.ClientHandle, quality);
-        stream.SetItemTimestamp(i, stamp);
-        stream.AppendValue(value.get());
-    }
+    for (size_t i = 0; i < items.size(); ++i)
+        AppendBlockItem(stream, i, source, [&]() -> TGroupItemImpl& { return *items[i]; });
     SendBlock(target, DataFormats().At(static_cast<int>(target)), stream.Finish(), TCallbackKind::DataChange10);
 }
 
@@ -162,28 +174,8 @@ void TGroupImpl::DeliverReadStream(const std::vector<OPCHANDLE>& handles, DWORD 
     if (!adviseSinks_[target]) return;
     TDataChangeStream stream(target == 1, itemServer_.HasOption(TServerOption::StreamLengthCountsTerminator),
                              handles.size(), ClientHandle, transactionId);
-    for (size_t i = 0; i < handles.size(); ++i) {
-        UniqueVariant value;
-        WORD quality = 0;
-        FILETIME stamp{};
-        DWORD clientHandle = 0;
-        const HRESULT read = ComBoundary([&] {
-            TGroupItemImpl& item = ValidateItemHandle(handles[i]);
-            clientHandle = item.ClientHandle;
-            if (source == OPC_DS_DEVICE)
-                item.ReadDevice(*value.put(), quality, stamp);
-            else
-                item.ReadCached(*value.put(), quality, stamp);
-        });
-        if (FAILED(read)) {
-            V_VT(value.put()) = VT_NULL;
-            quality = 0;
-            stamp = FILETIME{};
-        }
-        stream.BeginItem(i, clientHandle, quality);
-        stream.SetItemTimestamp(i, stamp);
-        stream.AppendValue(value.get());
-    }
+    for (size_t i = 0; i < handles.size(); ++i)
+        AppendBlockItem(stream, i, source, [&]() -> TGroupItemImpl& { return ValidateItemHandle(handles[i]); });
     SendBlock(target, DataFormats().At(static_cast<int>(target)), stream.Finish(), TCallbackKind::ReadComplete10);
 }
 
