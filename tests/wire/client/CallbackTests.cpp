@@ -2,7 +2,7 @@
 // arrays of VARIANTs, qualities and FILETIMEs arrives in the client's sink
 // while the client pumps messages.
 #include "WireProtocol.h"
-#include "client/DataSink.h"
+#include "DataCallbackRecorder.h"
 #include "client/WireFixture.h"
 #include <olectl.h>
 
@@ -35,12 +35,12 @@ TEST_F(WireTest, DataChangesArriveInTheClientSinkWhileItPumpsMessages) {
         return point->Advise(MakeComObject<NotASink>().Get(), &ignored);
     }());
 
-    auto sink = MakeComObject<DataSink>();
+    auto sink = MakeComObject<TDataCallbackRecorder>();
     DWORD cookie = 0;
     ASSERT_EQ(S_OK, point->Advise(sink.Get(), &cookie));
-    ASSERT_TRUE(PumpUntil([&] { return !sink->changes().empty(); }, 10000)) << "no OnDataChange arrived";
+    ASSERT_TRUE(PumpUntil([&] { return !sink->records.empty(); }, 10000)) << "no OnDataChange arrived";
 
-    const DataChange& first = sink->changes().front();
+    const TCallbackRecord& first = sink->records.front();
     EXPECT_EQ(4711u, first.hGroup);
     EXPECT_EQ(S_OK, first.masterQuality);
     ASSERT_EQ(4u, first.items.size());
@@ -61,13 +61,13 @@ TEST_F(WireTest, DataChangesArriveInTheClientSinkWhileItPumpsMessages) {
     OPCHANDLE target = handles[1];
     TaskMemArray<HRESULT> errors;
     ASSERT_EQ(S_OK, As<IOPCSyncIO>(group)->Write(1, &target, &text.get(), errors.put(1)));
-    ASSERT_TRUE(PumpUntil([&] { return TextOf(sink->changes().back().items[1].value.get()) == L"changed"; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(sink->records.back().items[1].value.get()) == L"changed"; }, 10000));
 
     EXPECT_EQ(S_OK, point->Unadvise(cookie));
     EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(cookie));
-    const size_t seen = sink->changes().size();
+    const size_t seen = sink->records.size();
     PumpUntil([] { return false; }, 300);
-    EXPECT_EQ(seen, sink->changes().size()) << "callbacks continued after Unadvise";
+    EXPECT_EQ(seen, sink->records.size()) << "callbacks continued after Unadvise";
 }
 
 class ShutdownSink final : public TComObject<IOPCShutdown> {

@@ -1,6 +1,6 @@
 #include "client/SinkClient.h"
 #include "client/ClientCalls.h"
-#include "client/DataSink.h"
+#include "DataCallbackRecorder.h"
 #include "client/ServerConnection.h"
 #include "client/WireEnvironment.h"
 #include "MessagePump.h"
@@ -20,13 +20,13 @@ int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent) {
     ComPtr<IOPCItemMgt> items;
     ComPtr<IConnectionPointContainer> container;
     ComPtr<IConnectionPoint> point;
-    auto sink = MakeComObject<DataSink>();
+    auto sink = MakeComObject<TDataCallbackRecorder>();
     DWORD cookie = 0;
     if (!group || FAILED(group.As(&items)) || AddTestItems(items.Get()).empty() || FAILED(group.As(&container)) ||
         FAILED(container->FindConnectionPoint(IID_IOPCDataCallback, &point)) ||
         FAILED(point->Advise(sink.Get(), &cookie)))
         return 4;
-    if (!PumpUntil([&] { return !sink->changes().empty(); }, 15000)) return 5;
+    if (!PumpUntil([&] { return !sink->records.empty(); }, 15000)) return 5;
     SetEvent(ready);
     PumpUntil([] { return false; }, INFINITE);
     return 0;
