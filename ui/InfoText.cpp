@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "LocaleText.h"
+#include "DateText.h"
 #include "com/TextUtil.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "LocaleText.h"
+#include "DateText.h"
 #include "ProcessWatch.h"
 #include "com/TextUtil.h"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "InfoText.h"
-#include "LocaleText.h"
+#include "DateText.h"
 
 #include <oleauto.h>
 

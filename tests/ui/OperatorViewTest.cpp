@@ -5,7 +5,7 @@
 #include "ConnectionView.h"
 #include "FakeRecords.h"
 #include "contract/ItemServer.h"
-#include "LocaleText.h"
+#include "DateText.h"
 #include "contract/OpcError.h"
 #include "com/TextUtil.h"
 #include "UiTestUtil.h"
