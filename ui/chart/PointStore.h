@@ -53,7 +53,8 @@ public:
     // Walks the points first..last (inclusive, last < Count()) in index order.
     // choose(extent) decides for each complete block; single points and blocks
     // cut by the ends of the range or of the store are always looked into,
-    // and every single point is handed to take.
+    // and every single point is handed to take. choose may be asked about a
+    // block shortly before take has seen the blocks in front of it.
     template <class Choose, class Take>
     void Walk(size_t first, size_t last, Choose&& choose, Take&& take) const;
 
@@ -75,11 +76,6 @@ private:
     }
     void CloseBlocks(TChunk& chunk, size_t offset) noexcept;
 
-    // Walks block [begin, begin + size) of a chunk (absolute indices).
-    template <class Choose, class Take>
-    void WalkBlock(const TChunk& chunk, size_t chunkBase, size_t begin, size_t size, size_t lo, size_t hi,
-                   Choose& choose, Take& take) const;
-
     std::deque<std::unique_ptr<TChunk>> chunks_;
     std::unique_ptr<TChunk> spare_;  // the chunk last freed at the front, for the next one at the end
     size_t head_ = 0;                // offset of the first point in the first chunk
@@ -90,40 +86,76 @@ template <class Choose, class Take>
 void TPointStore::Walk(size_t first, size_t last, Choose&& choose, Take&& take) const
 {
     if (count_ == 0 || first > last || last >= count_) return;
+    // Loops rather than recursion, so that both decisions inline: a repaint
+    // calls them for every block of every series.
     const size_t lo = Absolute(first), hi = Absolute(last);
-    for (size_t c = lo / kChunk; c <= hi / kChunk; ++c)
-        WalkBlock(*chunks_[c], c * kChunk, c * kChunk, kChunk, lo, hi, choose, take);
-}
-
-template <class Choose, class Take>
-void TPointStore::WalkBlock(const TChunk& chunk, size_t chunkBase, size_t begin, size_t size, size_t lo, size_t hi,
-                            Choose& choose, Take& take) const
-{
-    const size_t end = begin + size - 1;
-    if (end < lo || begin > hi) return;
-    const size_t local = begin - chunkBase;
-    // A block is whole when it lies inside the range and has all its points.
-    if (begin >= lo && end <= hi) {
-        const TPointExtent& extent = size == kChunk ? chunk.All
-                                     : size == kMid ? chunk.Mid[local / kMid]
-                                                    : chunk.Leaf[local / kLeaf];
-        switch (choose(extent)) {
-        case TBlockChoice::Take:
-            take(TPointBlock{begin - head_, end - head_, extent});
-            return;
-        case TBlockChoice::Skip:
-            return;
-        case TBlockChoice::Descend:
-            break;
+    const auto whole = [&](size_t begin, size_t size) { return begin >= lo && begin + size - 1 <= hi; };
+    constexpr size_t kLeavesPerMid = kMid / kLeaf;
+    // The decisions for one mid block and its leaves. They are made one block
+    // ahead, and the points of leaves to be looked into are asked for then:
+    // their memory arrives while the block before is still being worked on.
+    struct TPlan {
+        TBlockChoice Mid;
+        TBlockChoice Leaves[kLeavesPerMid];
+    };
+    const auto plan = [&](const TChunk& chunk, size_t base, size_t m, TPlan& out) {
+        const size_t midBase = base + m * kMid;
+        out.Mid = whole(midBase, kMid) ? choose(chunk.Mid[m]) : TBlockChoice::Descend;
+        if (out.Mid != TBlockChoice::Descend) return;
+        for (size_t l = 0; l < kLeavesPerMid; ++l) {
+            const size_t leafBase = midBase + l * kLeaf;
+            if (leafBase + kLeaf - 1 < lo || leafBase > hi) {
+                out.Leaves[l] = TBlockChoice::Skip;
+                continue;
+            }
+            out.Leaves[l] = whole(leafBase, kLeaf) ? choose(chunk.Leaf[m * kLeavesPerMid + l]) : TBlockChoice::Descend;
+            if (out.Leaves[l] == TBlockChoice::Descend) {
+                const size_t offset = leafBase - base;
+                __builtin_prefetch(chunk.X + offset);
+                __builtin_prefetch(chunk.X + offset + kLeaf - 1);
+                __builtin_prefetch(chunk.Y + offset);
+                __builtin_prefetch(chunk.Y + offset + kLeaf - 1);
+            }
+        }
+    };
+    for (size_t c = lo / kChunk; c <= hi / kChunk; ++c) {
+        const TChunk& chunk = *chunks_[c];
+        const size_t base = c * kChunk;
+        if (whole(base, kChunk)) {
+            const TBlockChoice choice = choose(chunk.All);
+            if (choice == TBlockChoice::Take) take(TPointBlock{base - head_, base + kChunk - 1 - head_, chunk.All});
+            if (choice != TBlockChoice::Descend) continue;
+        }
+        const size_t midFrom = lo > base ? (lo - base) / kMid : 0;
+        const size_t midTo = std::min(kChunk / kMid - 1, (hi - base) / kMid);
+        TPlan plans[2];
+        plan(chunk, base, midFrom, plans[0]);
+        for (size_t m = midFrom; m <= midTo; ++m) {
+            const TPlan& current = plans[(m - midFrom) % 2];
+            if (m < midTo) plan(chunk, base, m + 1, plans[(m + 1 - midFrom) % 2]);
+            const size_t midBase = base + m * kMid;
+            if (current.Mid == TBlockChoice::Take)
+                take(TPointBlock{midBase - head_, midBase + kMid - 1 - head_, chunk.Mid[m]});
+            if (current.Mid != TBlockChoice::Descend) continue;
+            for (size_t l = 0; l < kLeavesPerMid; ++l) {
+                const size_t leafBase = midBase + l * kLeaf;
+                switch (current.Leaves[l]) {
+                case TBlockChoice::Skip:
+                    break;
+                case TBlockChoice::Take:
+                    take(
+                        TPointBlock{leafBase - head_, leafBase + kLeaf - 1 - head_, chunk.Leaf[m * kLeavesPerMid + l]});
+                    break;
+                case TBlockChoice::Descend: {
+                    const size_t from = std::max(leafBase, lo), to = std::min(leafBase + kLeaf - 1, hi);
+                    for (size_t a = from; a <= to; ++a) {
+                        const double x = chunk.X[a - base], y = chunk.Y[a - base];
+                        take(TPointBlock{a - head_, a - head_, TPointExtent{x, x, y, y}});
+                    }
+                    break;
+                }
+                }
+            }
         }
     }
-    if (size == kLeaf) {
-        for (size_t a = std::max(begin, lo); a <= std::min(end, hi); ++a) {
-            const double x = chunk.X[a - chunkBase], y = chunk.Y[a - chunkBase];
-            take(TPointBlock{a - head_, a - head_, TPointExtent{x, x, y, y}});
-        }
-        return;
-    }
-    const size_t part = size == kChunk ? kMid : kLeaf;
-    for (size_t b = begin; b <= end; b += part) WalkBlock(chunk, chunkBase, b, part, lo, hi, choose, take);
 }
