@@ -30,20 +30,13 @@ double TChartAxis::Maximum() const
     return maximum_;
 }
 
-void TChartAxis::SetMinimum(double value)
-{
-    minimum_ = value;
-    Changed();
-}
+void TChartAxis::SetMinimum(double value) { SetRange(value, maximum_); }
 
-void TChartAxis::SetMaximum(double value)
-{
-    maximum_ = value;
-    Changed();
-}
+void TChartAxis::SetMaximum(double value) { SetRange(minimum_, value); }
 
 void TChartAxis::SetRange(double minimum, double maximum)
 {
+    if (!automatic_ && minimum_ == minimum && maximum_ == maximum) return;
     minimum_ = minimum;
     maximum_ = maximum;
     Changed();
@@ -58,6 +51,7 @@ void TChartAxis::SetAutomatic(bool automatic)
 
 void TChartAxis::SetIncrement(double increment)
 {
+    if (increment_ == increment) return;
     increment_ = increment;
     Changed();
 }
