@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cmath>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -75,4 +77,37 @@ inline void NextTrendSample(TItemValueTable& table, double date, int second)
 {
     table.SetValue(6, DateTimeCell(date));
     table.SetValue(23, LocalNumber(std::to_string(50 + second % 40) + ".25"));
+}
+
+// A made-up deposition run for pictures of the chart: layers of two minutes,
+// each with a deposition phase, and the values the companion would write.
+inline void SimulatedTrendSample(TItemValueTable& table, double date, int second)
+{
+    const double t = second;
+    const int layer = 1 + second / 120;
+    const double inLayer = second % 120;
+    const bool depositing = inLayer > 15 && inLayer < 105;
+    const double rate = depositing ? 2.5 + 0.3 * std::sin(t / 2.7) : 0.0;
+    const auto number = [](double v) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.4f", v);
+        return LocalNumber(text);
+    };
+    table.SetValue(2, "AR-Coating 550nm");
+    table.SetValue(6, DateTimeCell(date));
+    for (int n = 0; n < 4; ++n) table.SetValue(7 + n, number(5950000 - 40 * t - 250 * n));
+    table.SetValue(11, number(rate));
+    table.SetValue(12, number(depositing ? (inLayer - 15) * 0.025 : 0.0));
+    table.SetValue(13, std::to_string(layer));
+    table.SetValue(14, number(2.0e-6 + 0.4e-6 * std::sin(t / 14.0)));
+    table.SetValue(15, number(12.0 + 0.5 * std::sin(t / 11.0)));
+    table.SetValue(16, number(4.0 + 0.2 * std::cos(t / 7.0)));
+    table.SetValue(17, number(rate * 0.6));
+    table.SetValue(18, number(rate * 0.4));
+    table.SetValue(19, "0");
+    table.SetValue(20, number(depositing ? 42.0 + 2.0 * std::sin(t / 5.0) : 8.0));
+    table.SetValue(21, number(depositing ? 31.0 + 1.5 * std::cos(t / 6.0) : 6.0));
+    table.SetValue(22, "0");
+    table.SetValue(23, number(50.0 + 40.0 * std::sin(2 * 3.14159265358979 * inLayer / 120.0)));
+    table.SetValue(24, depositing ? "Deposit" : "Idle");
 }

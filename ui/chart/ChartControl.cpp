@@ -89,6 +89,7 @@ void TChart::EndDrag(bool zoom)
                           std::clamp<int>(std::max(dragFrom_.y, dragTo_.y), plot.Top, plot.Bottom)};
     if (area.Right - area.Left < kMinZoomPixels || area.Bottom - area.Top < kMinZoomPixels) return;
     model_.Zoom(area);
+    if (OnUserZoom) OnUserZoom();
     RefreshIfChanged();
 }
 

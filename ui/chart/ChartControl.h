@@ -27,6 +27,8 @@ public:
     void DrawXorLine(int x0, int y0, int x1, int y1, COLORREF color, int penStyle = PS_SOLID);
 
     std::function<void(WPARAM keys, int x, int y)> OnMouseMove;
+    // After the user's rectangle zoom reached the model.
+    std::function<void()> OnUserZoom;
     std::function<void()> OnAfterDraw;
     std::function<void(POINT screen)> OnContextMenu;
 
