@@ -28,10 +28,12 @@ bool TUpDown::OnNotify(NMHDR* hdr, LRESULT& result)
 {
     if (hdr->code != UDN_DELTAPOS) return false;
     const auto* change = reinterpret_cast<NMUPDOWN*>(hdr);
-    // The control moves its position after this answer: the events see the
-    // position as it is before and as it will be.
+    // The position moves here, between the two events, and the control is
+    // told not to move it again: a handler may set it itself.
     if (OnChanging) OnChanging();
-    if (OnClick) OnClick(std::clamp(change->iPos + change->iDelta, min_, max_));
-    result = 0;
+    const int position = std::clamp(change->iPos + change->iDelta, min_, max_);
+    SetPosition(position);
+    if (OnClick) OnClick(position);
+    result = 1;
     return true;
 }
