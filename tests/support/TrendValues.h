@@ -90,7 +90,7 @@ inline void SimulatedTrendSample(TItemValueTable& table, double date, int second
     const double rate = depositing ? 2.5 + 0.3 * std::sin(t / 2.7) : 0.0;
     const auto number = [](double v) {
         char text[64];
-        std::snprintf(text, sizeof text, "%.4f", v);
+        std::snprintf(text, sizeof text, "%.9g", v);
         return LocalNumber(text);
     };
     table.SetValue(2, "AR-Coating 550nm");

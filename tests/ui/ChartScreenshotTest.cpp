@@ -49,6 +49,21 @@ TEST_F(TChartScreenshot, DataChartingPageShowsTheRunWithReadableAxes)
     PumpFor(200);
     const TCapture shot = CaptureWindow(form->Handle());
     shot.SaveBmp(std::wstring(UI_TEST_SCREENSHOT_DIR) + L"\\chart-screenshot.bmp");
+
+    // The OM signal's magenta is on the screen where its samples are, and
+    // nowhere left of the first sample.
+    RECT outer{};
+    GetWindowRect(form->Handle(), &outer);
+    POINT origin{0, 0};
+    ClientToScreen(chart.Handle(), &origin);
+    const auto pixel = [&](int x, int y) { return shot.At(origin.x - outer.left + x, origin.y - outer.top + y); };
+    const int firstSample = static_cast<int>(chart.Model().XScale().ToPixel(kTrendStart));
+    int inside = 0, before = 0;
+    for (int py = plot.Top; py <= plot.Bottom; ++py)
+        for (int px = plot.Left; px <= plot.Right; ++px)
+            if (pixel(px, py) == RGB(255, 0, 255)) ++(px < firstSample - 1 ? before : inside);
+    EXPECT_GT(inside, 400);
+    EXPECT_EQ(before, 0);
     EXPECT_NE(form->Charting.DataPage.Xvalue.Text(), L" ");
     EXPECT_NE(form->Charting.DataPage.YSvalue.Text(), L" ");
     // The layer of the run at the time under the mouse: a new one every two minutes.
