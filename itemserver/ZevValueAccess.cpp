@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "com/ComOwners.h"
-#include "contract/OpcError.h"
-#include "com/TextUtil.h"
+#include "ConvertError.h"
+#include "NumberText.h"
 #include "ZevCatalogue.h"
+#include "com/ComOwners.h"
+#include "com/TextUtil.h"
+#include "contract/OpcError.h"
 
 namespace {
 
@@ -57,6 +59,23 @@ std::wstring VariantToText(const VARIANT& value)
 
 }  // namespace
 
+double VariantToNumber(const VARIANT& value)
+{
+    UniqueVariant direct;
+    // The platform declares its sources non-const but never writes them.
+    if (FAILED(VariantCopyInd(direct.put(), const_cast<VARIANT*>(&value)))) throw EVariantError("value is no number");
+    VARIANT& v = direct.get();
+    if (V_VT(&v) == VT_BSTR) {
+        try {
+            return TextToNumber(BstrView(V_BSTR(&v)));
+        } catch (const EConvertError& e) {
+            throw EVariantError(e.what());
+        }
+    }
+    if (FAILED(VariantChangeType(&v, &v, 0, VT_R8))) throw EVariantError("value is no number");
+    return V_R8(&v);
+}
+
 std::optional<TNumberPicture> ZevNumberPicture(int handle) noexcept
 {
     for (const auto& item : PictureItems)
@@ -87,7 +106,12 @@ void WriteZevItemValue(TItemValueTable& table, int handle, const VARIANT& value)
 {
     if (!IsZevHandle(handle)) RaiseOpcError(OPC_E_INVALIDHANDLE);
     const auto picture = ZevNumberPicture(handle);
-    std::string text = WideToAnsi(picture ? FormatNumberPicture(VariantToNumber(value), *picture) : VariantToText(value));
+    std::string text;
+    try {
+        text = WideToAnsi(picture ? FormatNumberPicture(VariantToNumber(value), *picture) : VariantToText(value));
+    } catch (const EConvertError& e) {
+        throw EVariantError(e.what());  // infinity and NaN have no picture
+    }
     const int row = ZevCatalogueEntry(handle).Row;
     if (row == ZevNoRow)
         table.SetEdit1Text(std::move(text));

@@ -26,9 +26,9 @@ void TBand::OnPaint(HDC dc, const RECT& client)
     const int width = client.right - client.left;
     // Columns of four pixels: smooth enough for a 10-pixel band, cheap to draw.
     for (int x = 0; x < width; x += 4) {
-        const COLORREF c = RGB(Mix(GetRValue(kFrom), GetRValue(kTo), x, width),
-                               Mix(GetGValue(kFrom), GetGValue(kTo), x, width),
-                               Mix(GetBValue(kFrom), GetBValue(kTo), x, width));
+        const COLORREF c =
+            RGB(Mix(GetRValue(kFrom), GetRValue(kTo), x, width), Mix(GetGValue(kFrom), GetGValue(kTo), x, width),
+                Mix(GetBValue(kFrom), GetBValue(kTo), x, width));
         FillSolidRect(dc, RECT{x, client.top, x + 4, client.bottom - 1}, c);
     }
     FillSolidRect(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, kEdge);

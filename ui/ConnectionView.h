@@ -11,13 +11,13 @@
 
 namespace ConnectionView {
 
-void ClientConnected(TClientInfo& client);      // "New Client started at ..."; "Client connected Ok"
-void ClientDisconnected(TClientInfo& client);   // node and all below go; "Client disconnected Ok"
-void ClientRenamed(TClientInfo& client);        // "Client <name>"; "Client SetName Ok"
-void GroupAdded(TGroupInfo& group);             // under its client; "Add Group <name> ok"
-void GroupRemoved(TGroupInfo& group);           // with its items; "Remove Group <name> ok"
-void ItemAdded(TGroupItemInfo& item);           // under its group; "Add Item <id> ok"
-void ItemRemoved(TGroupItemInfo& item);         // "Remove Item <id> ok", also when no node is left
+void ClientConnected(TClientInfo& client);     // "New Client started at ..."; "Client connected Ok"
+void ClientDisconnected(TClientInfo& client);  // node and all below go; "Client disconnected Ok"
+void ClientRenamed(TClientInfo& client);       // "Client <name>"; "Client SetName Ok"
+void GroupAdded(TGroupInfo& group);            // under its client; "Add Group <name> ok"
+void GroupRemoved(TGroupInfo& group);          // with its items; "Remove Group <name> ok"
+void ItemAdded(TGroupItemInfo& item);          // under its group; "Add Item <id> ok"
+void ItemRemoved(TGroupItemInfo& item);        // "Remove Item <id> ok", also when no node is left
 
 }  // namespace ConnectionView
 

@@ -18,10 +18,10 @@ TControl::~TControl()
 void TControl::Create(const TControlCreateArgs& args)
 {
     const RECT& b = args.Bounds;
-    hwnd_ = CreateWindowExW(args.ExStyle, args.ClassName, args.Text.c_str(), WS_CHILD | (args.Hidden ? 0 : WS_VISIBLE) | args.Style,
-                            b.left, b.top, b.right - b.left, b.bottom - b.top, args.Parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.Id)), GetModuleHandleW(nullptr),
-                            nullptr);
+    hwnd_ = CreateWindowExW(args.ExStyle, args.ClassName, args.Text.c_str(),
+                            WS_CHILD | (args.Hidden ? 0 : WS_VISIBLE) | args.Style, b.left, b.top, b.right - b.left,
+                            b.bottom - b.top, args.Parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.Id)),
+                            GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) throw std::runtime_error("control creation failed");
     SetPropW(hwnd_, kControlProp, this);
     OnCreated();
@@ -44,8 +44,24 @@ void TControl::Focus() { SetFocus(hwnd_); }
 std::wstring TControl::Text() const
 {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd_)), L'\0');
-    if (!text.empty()) text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()) + 1)));
+    if (!text.empty())
+        text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()) + 1)));
     return text;
 }
 
-void TControl::SetText(const std::wstring& text) { SetWindowTextW(hwnd_, text.c_str()); }
+void TControl::SetText(const std::wstring& text)
+{
+    if (Text() != text) SetWindowTextW(hwnd_, text.c_str());
+}
+
+void TControl::SetEnabled(bool enabled)
+{
+    if (hwnd_ && (IsWindowEnabled(hwnd_) != FALSE) != enabled) EnableWindow(hwnd_, enabled);
+}
+
+bool TControl::Enabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
+
+void TControl::SetVisible(bool visible)
+{
+    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}

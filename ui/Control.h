@@ -7,13 +7,13 @@
 
 struct TControlCreateArgs {
     HWND Parent = nullptr;
-    const wchar_t* ClassName = nullptr;   // e.g. WC_TREEVIEWW
-    DWORD Style = 0;                      // WS_CHILD is added, WS_VISIBLE unless Hidden
+    const wchar_t* ClassName = nullptr;  // e.g. WC_TREEVIEWW
+    DWORD Style = 0;                     // WS_CHILD is added, WS_VISIBLE unless Hidden
     bool Hidden = false;
     DWORD ExStyle = 0;
     std::wstring Text;
     int Id = 0;
-    RECT Bounds{};                        // left, top, right, bottom in the parent
+    RECT Bounds{};  // left, top, right, bottom in the parent
 };
 
 class TControl {
@@ -29,11 +29,17 @@ public:
     void SetFont(HFONT font);
     void Focus();
     std::wstring Text() const;
-    void SetText(const std::wstring& text);
+    void SetText(const std::wstring& text);  // nothing when the text is the same
 
-    // Called by the parent for WM_COMMAND (notify code) and WM_NOTIFY.
+    // Called by the parent for WM_COMMAND (notify code), WM_NOTIFY and the
+    // WM_DRAWITEM of an owner-drawn control.
     virtual bool OnCommand(UINT /*code*/) { return false; }
     virtual bool OnNotify(NMHDR* /*hdr*/, LRESULT& /*result*/) { return false; }
+    virtual bool OnDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
+
+    void SetEnabled(bool enabled);
+    bool Enabled() const;
+    void SetVisible(bool visible);
 
     static TControl* FromHandle(HWND hwnd) noexcept;
 

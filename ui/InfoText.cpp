@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "LocaleText.h"
+#include "DateText.h"
 #include "com/TextUtil.h"
 
 namespace {
@@ -23,20 +23,34 @@ std::wstring Hex8(DWORD v)
 std::wstring VarTypeName(VARTYPE type)
 {
     switch (type) {
-    case VT_EMPTY: return L"Empty";
-    case VT_NULL: return L"Null";
-    case VT_I2: return L"Smallint";
-    case VT_I4: return L"Integer";
-    case VT_R4: return L"Single";
-    case VT_R8: return L"Double";
-    case VT_CY: return L"Currency";
-    case VT_DATE: return L"Date";
-    case VT_BSTR: return L"OleStr";
-    case VT_DISPATCH: return L"Dispatch";
-    case VT_ERROR: return L"Error";
-    case VT_BOOL: return L"Boolean";
-    case VT_VARIANT: return L"Variant";
-    case VT_UI1: return L"Byte";
+    case VT_EMPTY:
+        return L"Empty";
+    case VT_NULL:
+        return L"Null";
+    case VT_I2:
+        return L"Smallint";
+    case VT_I4:
+        return L"Integer";
+    case VT_R4:
+        return L"Single";
+    case VT_R8:
+        return L"Double";
+    case VT_CY:
+        return L"Currency";
+    case VT_DATE:
+        return L"Date";
+    case VT_BSTR:
+        return L"OleStr";
+    case VT_DISPATCH:
+        return L"Dispatch";
+    case VT_ERROR:
+        return L"Error";
+    case VT_BOOL:
+        return L"Boolean";
+    case VT_VARIANT:
+        return L"Variant";
+    case VT_UI1:
+        return L"Byte";
     default: {
         wchar_t buffer[40];
         swprintf(buffer, 40, L"Unknown type (%X)", static_cast<unsigned>(type));
@@ -57,8 +71,8 @@ std::wstring ClientInfoText(const TClientInfoFacts& client)
 {
     // The name is shown as 8-bit text: characters outside the ANSI code page become its replacement.
     const std::wstring name = client.Name.empty() ? std::wstring(L"(no name)") : AnsiToWide(WideToAnsi(client.Name));
-    return L"Name: " + name + kSep + L"Last update: " + LongTimeText(client.LastUpdate) + kSep +
-           L"State: " + std::to_wstring(client.State);
+    return L"Name: " + name + kSep + L"Last update: " + LongTimeText(client.LastUpdate) + kSep + L"State: " +
+           std::to_wstring(client.State);
 }
 
 std::wstring GroupInfoText(const TGroupInfoFacts& g)

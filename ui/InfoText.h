@@ -9,16 +9,16 @@
 // What the information box of each node kind tells; RecordInfoText.h takes
 // it from the core's client, group and group-item records.
 struct TClientInfoFacts {
-    std::wstring Name;          // empty: "(no name)"
-    FILETIME LastUpdate{};      // the client's status time, shown as stored
-    long State = 0;             // the server state number of the client's status
+    std::wstring Name;      // empty: "(no name)"
+    FILETIME LastUpdate{};  // the client's status time, shown as stored
+    long State = 0;         // the server state number of the client's status
 };
 
 struct TGroupInfoFacts {
     std::wstring Name;
     bool Public = false;
     bool Active = false;
-    DWORD UpdateRate = 0;       // milliseconds
+    DWORD UpdateRate = 0;  // milliseconds
     DWORD ClientHandle = 0;
     bool Enabled = false;
     long ItemCount = 0;
@@ -33,8 +33,8 @@ struct TItemInfoFacts {
     bool Active = false;
     VARTYPE RequestedType = 0;
     VARTYPE CanonicalType = 0;
-    double LastUpdate = 0;      // OLE date of the cached value, as stored
-    DWORD AccessRights = 0;     // OPC_READABLE 1, OPC_WRITEABLE 2
+    double LastUpdate = 0;   // OLE date of the cached value, as stored
+    DWORD AccessRights = 0;  // OPC_READABLE 1, OPC_WRITEABLE 2
 };
 
 std::wstring VarTypeName(VARTYPE type);

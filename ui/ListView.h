@@ -11,10 +11,10 @@ public:
     int ColumnCount() const;
     std::wstring ColumnCaption(int index) const;
     int ColumnWidth(int index) const;
-    void SetRowCount(int rows);          // clears the selection
+    void SetRowCount(int rows);  // clears the selection
     int RowCount() const;
     void RedrawRow(int row);
-    int SelectedRow() const;             // -1 for none
+    int SelectedRow() const;  // -1 for none
     void SelectRow(int row);
     std::wstring CellDisplayText(int row, int column) const;  // what the control would draw
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "LocaleText.h"
+#include "DateText.h"
 #include "ProcessWatch.h"
 #include "com/TextUtil.h"
 
@@ -26,16 +26,23 @@ TMF::TMF()
     ItemList.CellText = [this](int row, int column) -> std::wstring {
         if (row < 0 || row >= TItemValueTable::RowCount) return {};
         switch (column) {
-        case 0: return ItemValueTable.Number(row);
-        case 1: return std::wstring(ItemValueTable.Label(row));
-        default: return AnsiToWide(ItemValueTable.Value(row));
+        case 0:
+            return ItemValueTable.Number(row);
+        case 1:
+            return std::wstring(ItemValueTable.Label(row));
+        default:
+            return AnsiToWide(ItemValueTable.Value(row));
         }
     };
     ItemValueTable.OnRowChanged = [this](int row) {
         if (ItemList.Handle()) ItemList.RedrawRow(row);
     };
     ItemValueTable.OnEdit1Change = [this] { Edit1Change(); };
+    Timer1.OnTimer = [this] { Timer1Timer(); };
+    Timer2.OnTimer = [this] { Timer2Timer(); };
+    Timer3.OnTimer = [this] { Timer3Timer(); };
     Timer4.OnTimer = [this] { Timer4Timer(); };
+    Timer5.OnTimer = [this] { Timer5Timer(); };
     ClientTree.OnDblClick = [this] { TreeViewDblClick(); };
     PageControl1.OnChange = [this] {
         ShowSelectedPage();
@@ -52,7 +59,8 @@ TMF::~TMF()
 
 void TMF::CreateForm()
 {
-    const INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    const INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES |
+                                                                     ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     TWindowCreateArgs args;
     args.ClassName = kMainWindowClassName;
@@ -98,8 +106,8 @@ bool TMF::OnCreate()
         CreateServerPage();
         CreateChartingPages();
 
-        Timer4.Attach(Handle());
-        Timer4.SetEnabled(true);
+        for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5}) timer->Attach(Handle());
+        for (TTimer* timer : {&Timer1, &Timer4, &Timer5}) timer->SetEnabled(true);
         FormCreate();
         PageControl1.Select(0);
         ShowSelectedPage();
@@ -170,16 +178,18 @@ void TMF::CreateServerPage()
 
 void TMF::CreateChartingPages()
 {
-    readoutBar_.CreatePanel(TabSheet2.Handle(), GetSysColor(COLOR_BTNFACE));
-    ChartPanel.CreatePanel(TabSheet2.Handle(), RGB(255, 255, 255), WS_EX_CLIENTEDGE);
-    TimeSpanPanel.CreatePanel(TabSheet3.Handle(), GetSysColor(COLOR_BTNFACE));
+    Charting.Create(TabSheet2.Handle(), TabSheet3.Handle(), formFont_.Handle(), Timer2, Timer3);
 }
 
 void TMF::FormCreate()
 {
-    // Our own surfaces paint off-screen (PaintsBuffered); the list and the
-    // tree switch on their own double buffering when they are made.
+    // Our own surfaces paint off-screen (PaintsBuffered, the chart through its
+    // kept bitmap); the list and the tree switch on their own double
+    // buffering when they are made.
     ItemList.SetRowCount(TItemValueTable::RowCount);
+    // Steps 3 to 9: series, captions, navigation, ranges, first values,
+    // colours and the readout.
+    Charting.FormCreate(NowDateTime());
 }
 
 void TMF::OnSize(int width, int height)
@@ -197,10 +207,7 @@ void TMF::OnSize(int width, int height)
     for (TBand* band : {&band1_, &band2_, &band3_}) band->SetBounds(0, 0, pageWidth, TBand::Height);
 
     LayoutServerPage();
-    const int readout = 36;
-    readoutBar_.SetBounds(0, TBand::Height, pageWidth, readout);
-    ChartPanel.SetBounds(0, TBand::Height + readout, pageWidth, std::max(pageHeight - TBand::Height - readout, 0));
-    TimeSpanPanel.SetBounds(0, TBand::Height, pageWidth, std::max(pageHeight - TBand::Height, 0));
+    Charting.Layout(pageWidth, pageHeight, TBand::Height);
 }
 
 void TMF::LayoutServerPage()
@@ -212,7 +219,8 @@ void TMF::LayoutServerPage()
     // size say; the chosen widths themselves are kept for a larger window.
     const int room = width - 2 * kSplitterWidth;
     const int treeWidth = std::clamp(treeWidth_, kMinPaneWidth, std::max(room - 2 * kMinPaneWidth, kMinPaneWidth));
-    const int listWidth = std::clamp(listWidth_, kMinPaneWidth, std::max(room - treeWidth - kMinPaneWidth, kMinPaneWidth));
+    const int listWidth =
+        std::clamp(listWidth_, kMinPaneWidth, std::max(room - treeWidth - kMinPaneWidth, kMinPaneWidth));
     int x = 0;
     ClientTree.SetBounds(x, top, treeWidth, height);
     x += treeWidth;
@@ -239,10 +247,17 @@ void TMF::FormActivate() { PageControl1Change(); }
 void TMF::PageControl1Change()
 {
     switch (PageControl1.Selected()) {
-    case 0: ItemList.Focus(); break;
-    case 1: SetFocus(ChartPanel.Handle()); break;
-    case 2: SetFocus(TimeSpanPanel.Handle()); break;
-    default: break;
+    case 0:
+        ItemList.Focus();
+        break;
+    case 1:
+        SetFocus(Charting.DataPage.ChartPanel.Handle());
+        break;
+    case 2:
+        SetFocus(Charting.SeriesPage.TimeSpanPanel.Handle());
+        break;
+    default:
+        break;
     }
 }
 
@@ -273,6 +288,7 @@ void TMF::Edit1Change()
 
 void TMF::Timer4Timer()
 {
+    Charting.Timer4Timer();
     if (IsProcessRunning(kCompanionProcessName)) return;
     MinimiseAndHide();
     ItemValueTable.SetEdit1Text("0");
@@ -337,12 +353,17 @@ bool TMF::OnClose()
 
 void TMF::OnDestroy()
 {
-    Timer4.SetEnabled(false);
+    for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5}) timer->SetEnabled(false);
     if (MF == this) MF = nullptr;
     if (QuitOnDestroy) PostQuitMessage(0);
 }
 
-bool TMF::OnTimer(UINT_PTR id) { return Timer4.Dispatch(id); }
+bool TMF::OnTimer(UINT_PTR id)
+{
+    for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5})
+        if (timer->Dispatch(id)) return true;
+    return false;
+}
 
 bool TMF::OnActivate(bool active)
 {

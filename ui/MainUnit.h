@@ -18,6 +18,7 @@
 #include "Splitter.h"
 #include "TabControl.h"
 #include "Timer.h"
+#include "TrendChartView.h"
 #include "Window.h"
 
 // The window class that a second start looks for to find the running instance.
@@ -64,6 +65,9 @@ public:
     // How boxes are shown (text, caption, MB_ flags); tests record them instead.
     std::function<void(const std::wstring&, const std::wstring&, UINT)> ShowMessageBox;
 
+    // The "Data Charting" and "Series" pages: the trend chart and its logic.
+    TTrendChartView Charting{ItemValueTable};
+
     // Event handlers, public so that the program's parts and tests can drive them.
     void FormCreate();
     void FormActivate();
@@ -72,15 +76,49 @@ public:
     void Timer4Timer();
     void TreeViewDblClick();
 
+    // The chart's handlers live with the chart; the families of twenty take
+    // the row or entry number from 1.
+    void Timer1Timer() { Charting.Timer1Timer(); }
+    void Timer2Timer() { Charting.Timer2Timer(); }
+    void Timer3Timer() { Charting.Timer3Timer(); }
+    void Timer5Timer() { Charting.Timer5Timer(); }
+    void XAxisTSClick() { Charting.XAxisTSClick(); }
+    void ResetXClick() { Charting.ResetXClick(); }
+    void XAxisScrlChanging() { Charting.XAxisScrlChanging(); }
+    void XAxisScrlClick(int position) { Charting.XAxisScrlClick(position); }
+    void ScrlXChanging() { Charting.ScrlXChanging(); }
+    void ScrlXClick(int position) { Charting.ScrlXClick(position); }
+    void ScrlYChanging() { Charting.ScrlYChanging(); }
+    void ScrlYClick(int position) { Charting.ScrlYClick(position); }
+    void UndoZoomClick() { Charting.UndoZoomClick(); }
+    void ComboBox6Change() { Charting.ComboBox6Change(); }
+    void ComboBox6CloseUp() { Charting.ComboBox6CloseUp(); }
+    void SSMaxEnter() { Charting.SSMaxEnter(); }
+    void SSMaxKeyUp(UINT key) { Charting.SSMaxKeyUp(key); }
+    void SSMaxValueChanged(double value) { Charting.SSMaxValueChanged(value); }
+    void SSMinEnter() { Charting.SSMinEnter(); }
+    void SSMinKeyUp(UINT key) { Charting.SSMinKeyUp(key); }
+    void SSMinValueChanged(double value) { Charting.SSMinValueChanged(value); }
+    void SHClick(int n) { Charting.SHClick(n); }
+    void HSAllSClick() { Charting.HSAllSClick(); }
+    void CPDblClick(int n) { Charting.CPDblClick(n); }
+    void SSLDblClick(int n) { Charting.SSLDblClick(n); }
+    void ResetSLWClick() { Charting.ResetSLWClick(); }
+    void PMClick(int entry) { Charting.PMClick(entry); }
+    void Chart9MouseMove(int x, int y) { Charting.Chart9MouseMove(x, y); }
+    void Chart9AfterDraw() { Charting.Chart9AfterDraw(); }
+
     // Components other parts and tests look at.
     TTabControl PageControl1;
     TPanel TabSheet1, TabSheet2, TabSheet3;
     TListView ItemList;
     TServerLog ServerLog;
-    TEdit Edit1;                 // hidden; shows ItemValueTable's Edit1 text
-    TPanel ChartPanel;           // "Data Charting": holds the chart
-    TPanel TimeSpanPanel;        // "Series": holds the X-axis time span group
-    TTimer Timer4{4, 1000};      // companion watch
+    TEdit Edit1;             // hidden; shows ItemValueTable's Edit1 text
+    TTimer Timer1{1, 1000};  // trend sample
+    TTimer Timer2{2, 1000};  // one-shot: the delayed shift of the X window
+    TTimer Timer3{3, 1000};  // one-shot: hides the line-width notice
+    TTimer Timer4{4, 1000};  // reset panel and companion watch
+    TTimer Timer5{5, 50};    // opens the mouse readout's gate
 
     bool Minimised() const;
     bool Shown() const;
@@ -110,7 +148,6 @@ private:
     TFont arial12_{L"Arial", 12};
     TBand formBand_, band1_, band2_, band3_;
     TSplitter splitter1_, splitter2_;
-    TPanel readoutBar_;
     int treeWidth_ = 100;
     int listWidth_ = 525;
 };

@@ -11,10 +11,10 @@ public:
     int TabCount() const;
     std::wstring TabCaption(int index) const;
     int Selected() const;
-    void Select(int index);           // raises no OnChange, like a program-made switch
-    int StripHeight() const;          // height the tabs need
+    void Select(int index);   // raises no OnChange, like a program-made switch
+    int StripHeight() const;  // height the tabs need
 
-    std::function<void()> OnChange;   // the user picked another tab
+    std::function<void()> OnChange;  // the user picked another tab
 
     bool OnNotify(NMHDR* hdr, LRESULT& result) override;
 };

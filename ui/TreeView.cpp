@@ -45,7 +45,8 @@ HTREEITEM TTreeView::FirstChild(HTREEITEM node) const
 
 HTREEITEM TTreeView::NextSibling(HTREEITEM node) const
 {
-    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(node)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(node)));
 }
 
 HTREEITEM TTreeView::Selected() const
@@ -53,18 +54,21 @@ HTREEITEM TTreeView::Selected() const
     return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
 
-void TTreeView::Select(HTREEITEM node) { SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node)); }
+void TTreeView::Select(HTREEITEM node)
+{
+    SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+}
 
 int TTreeView::NodeCount() const { return static_cast<int>(SendMessageW(Handle(), TVM_GETCOUNT, 0, 0)); }
 
-void TTreeView::Expand(HTREEITEM node) { SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node)); }
+void TTreeView::Expand(HTREEITEM node)
+{
+    SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+}
 
 void TTreeView::SetIndent(int pixels) { SendMessageW(Handle(), TVM_SETINDENT, pixels, 0); }
 
-void TTreeView::OnCreated()
-{
-    SendMessageW(Handle(), TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
-}
+void TTreeView::OnCreated() { SendMessageW(Handle(), TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER); }
 
 bool TTreeView::OnNotify(NMHDR* hdr, LRESULT& result)
 {

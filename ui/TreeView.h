@@ -7,10 +7,11 @@
 
 class TTreeView : public TControl {
 public:
-    HTREEITEM AddNode(HTREEITEM parent, const std::wstring& text, LPARAM data);  // null parent: top level; appended last
+    HTREEITEM AddNode(HTREEITEM parent, const std::wstring& text,
+                      LPARAM data);  // null parent: top level; appended last
     void SetNodeText(HTREEITEM node, const std::wstring& text);
     std::wstring NodeText(HTREEITEM node) const;
-    void DeleteNode(HTREEITEM node);  // with everything below it
+    void DeleteNode(HTREEITEM node);             // with everything below it
     HTREEITEM FirstChild(HTREEITEM node) const;  // null node: the first top-level node
     HTREEITEM NextSibling(HTREEITEM node) const;
     HTREEITEM Selected() const;

@@ -33,11 +33,11 @@ void TWindow::Create(const TWindowCreateArgs& args)
     RegisterClassOnce(args, &TWindow::StaticWndProc);
     const RECT& b = args.Bounds;
     const bool useDefault = b.left == CW_USEDEFAULT;
-    HWND hwnd = CreateWindowExW(args.ExStyle, args.ClassName.c_str(), args.Title.c_str(), args.Style,
-                                b.left, b.top, useDefault ? CW_USEDEFAULT : b.right - b.left,
-                                useDefault ? CW_USEDEFAULT : b.bottom - b.top, args.Parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.ControlId)),
-                                GetModuleHandleW(nullptr), this);
+    HWND hwnd =
+        CreateWindowExW(args.ExStyle, args.ClassName.c_str(), args.Title.c_str(), args.Style, b.left, b.top,
+                        useDefault ? CW_USEDEFAULT : b.right - b.left, useDefault ? CW_USEDEFAULT : b.bottom - b.top,
+                        args.Parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.ControlId)),
+                        GetModuleHandleW(nullptr), this);
     if (!hwnd) throw std::runtime_error("window creation failed");
 }
 
@@ -121,10 +121,20 @@ bool TWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
     if (msg == WM_COMMAND && lp) {
         if (TControl* c = TControl::FromHandle(reinterpret_cast<HWND>(lp)))
-            if (c->OnCommand(HIWORD(wp))) { result = 0; return true; }
+            if (c->OnCommand(HIWORD(wp))) {
+                result = 0;
+                return true;
+            }
     } else if (msg == WM_NOTIFY) {
         auto* hdr = reinterpret_cast<NMHDR*>(lp);
         if (TControl* c = TControl::FromHandle(hdr->hwndFrom)) return c->OnNotify(hdr, result);
+    } else if (msg == WM_DRAWITEM) {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (TControl* c = item->CtlType == ODT_MENU ? nullptr : TControl::FromHandle(item->hwndItem))
+            if (c->OnDrawItem(*item)) {
+                result = TRUE;
+                return true;
+            }
     }
     return false;
 }

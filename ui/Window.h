@@ -1,7 +1,7 @@
 // TWindow: a top-level or child window of a class of our own, with virtual
 // handlers. The window procedure binds `this` at WM_NCCREATE, so no message of
-// the creation sequence is lost, and reflects WM_COMMAND and WM_NOTIFY of
-// child controls back to their TControl objects.
+// the creation sequence is lost, and reflects WM_COMMAND, WM_NOTIFY and
+// WM_DRAWITEM of child controls back to their TControl objects.
 #pragma once
 #include <windows.h>
 #include <exception>
@@ -10,15 +10,15 @@
 #include "BufferedPaint.h"
 
 struct TWindowCreateArgs {
-    std::wstring ClassName;          // registered on first use
+    std::wstring ClassName;  // registered on first use
     std::wstring Title;
     DWORD Style = WS_OVERLAPPEDWINDOW;
     DWORD ExStyle = 0;
     HWND Parent = nullptr;
     RECT Bounds{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};  // left, top, right, bottom
     UINT ClassStyle = CS_DBLCLKS;
-    HBRUSH Background = nullptr;     // null: the window paints all of its area
-    int ControlId = 0;               // for child windows
+    HBRUSH Background = nullptr;  // null: the window paints all of its area
+    int ControlId = 0;            // for child windows
 };
 
 class TWindow {

@@ -34,7 +34,7 @@ inline std::wstring ReadText(const TItemValueTable& table, int handle)
 // "." of the given text becomes the user's decimal separator.
 inline std::wstring Local(std::wstring_view pointText)
 {
-    const std::wstring separator = UserDecimalSeparator();
+    const std::wstring separator = TNumberSeparators::User().Decimal;
     std::wstring out;
     for (wchar_t c : pointText)
         if (c == L'.') out += separator; else out += c;

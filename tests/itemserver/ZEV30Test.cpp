@@ -75,7 +75,7 @@ TEST_F(ZEV30Test, CoreConvertsWrittenNumbersToTextBeforeTheItemFormatsThem)
     // Wine's double-to-text conversion writes exponent forms (2.5E-06) with a
     // point whatever the regional setting, so only there does this value make
     // the round trip.
-    if (UserDecimalSeparator() == L".") {
+    if (TNumberSeparators::User().Decimal == L".") {
         WriteThroughCore(L"Float.Chamber Pressure", MakeR8(0.0000025).get());
         EXPECT_EQ(ReadThroughCore(L"Float.Chamber Pressure"), L"0.0000025");
     }

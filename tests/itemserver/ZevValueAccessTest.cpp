@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -50,13 +51,13 @@ struct TWindowDouble {
 TEST(DecimalSeparator, IsTheOneThisRunExpects)
 {
     const char* expected = std::getenv("ITEMSERVER_TEST_DECIMAL_SEPARATOR");
-    if (!expected) GTEST_SKIP() << "no expected separator given; running with " << WideToAnsi(UserDecimalSeparator());
-    EXPECT_EQ(WideToAnsi(UserDecimalSeparator()), expected);
+    if (!expected) GTEST_SKIP() << "no expected separator given; running with " << WideToAnsi(TNumberSeparators::User().Decimal);
+    EXPECT_EQ(WideToAnsi(TNumberSeparators::User().Decimal), expected);
 }
 
 TEST(ZevValueAccess, PatternItemsStoreTheirPictureInTheRegionalSetting)
 {
-    const std::wstring separator = UserDecimalSeparator();
+    const std::wstring separator = TNumberSeparators::User().Decimal;
     if (separator == L".") {
         ExpectWrites({{12, L"12.36", L"12.4"}, {15, L"2.5", L"2.5000000"}, {53, L"-3", L"-3.000"}, {24, L"7", L"7.00"},
                       {15, L"0.00012", L"0.0001200"}, {12, L"0.25", L"0.3"}, {12, L"-0.25", L"-0.3"},
@@ -96,6 +97,9 @@ TEST(ZevValueAccess, RefusedNumberKeepsTheCell)
     WriteZevItemValue(table, 12, MakeR8(4.0).get());
     for (const wchar_t* text : {L"abc", L"", L"1e400"})
         EXPECT_THROW(WriteZevItemValue(table, 12, MakeBstr(text).get()), EVariantError) << text;
+    // Numbers without a picture and values without a number fail the same way.
+    EXPECT_THROW(WriteZevItemValue(table, 12, MakeR8(std::numeric_limits<double>::infinity()).get()), EVariantError);
+    EXPECT_THROW(WriteZevItemValue(table, 12, NullValue().get()), EVariantError);
     EXPECT_EQ(ReadText(table, 12), Local(L"4.0"));
     EXPECT_EQ(repaints, 1);
 }

@@ -21,8 +21,8 @@ public:
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         std::wstring cmd = L"\"" + std::wstring(UI_TEST_COMPANION) + L"\"";
-        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                  &si, &pi_) != 0;
+        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                                  &pi_) != 0;
     }
     ~TCompanionProcess() { End(); }
     bool Started() const { return started_; }

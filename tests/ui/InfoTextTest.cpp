@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "InfoText.h"
-#include "LocaleText.h"
+#include "DateText.h"
 
 #include <oleauto.h>
 
@@ -26,10 +26,11 @@ FILETIME FileTimeOf(WORD year, WORD month, WORD day, WORD h, WORD m, WORD s)
 
 TEST(VarTypeName, NamesTheKnownTypesAndShowsOthersInHex)
 {
-    const std::pair<VARTYPE, const wchar_t*> known[] = {
-        {0, L"Empty"},    {1, L"Null"},      {2, L"Smallint"}, {3, L"Integer"}, {4, L"Single"},
-        {5, L"Double"},   {6, L"Currency"},  {7, L"Date"},     {8, L"OleStr"},  {9, L"Dispatch"},
-        {10, L"Error"},   {11, L"Boolean"},  {12, L"Variant"}, {17, L"Byte"}};
+    const std::pair<VARTYPE, const wchar_t*> known[] = {{0, L"Empty"},    {1, L"Null"},   {2, L"Smallint"},
+                                                        {3, L"Integer"},  {4, L"Single"}, {5, L"Double"},
+                                                        {6, L"Currency"}, {7, L"Date"},   {8, L"OleStr"},
+                                                        {9, L"Dispatch"}, {10, L"Error"}, {11, L"Boolean"},
+                                                        {12, L"Variant"}, {17, L"Byte"}};
     for (const auto& [type, name] : known) EXPECT_EQ(VarTypeName(type), name) << type;
     EXPECT_EQ(VarTypeName(VT_ARRAY | VT_R8), L"Unknown type (2005)");
     EXPECT_EQ(VarTypeName(13), L"Unknown type (D)");
@@ -88,9 +89,10 @@ TEST(ItemInfoText, ShowsHandlesInUpperCaseHexAndTheTypeNames)
     i.RequestedType = VT_EMPTY;
     i.CanonicalType = VT_BSTR;
     i.AccessRights = 3;
-    EXPECT_EQ(ItemInfoText(i), L"ItemID: Float.Chamber Pressure\n\rItemHandle: 0000000F\n\rClient Handle: ABCDEF01\n\r"
-                               L"Active: Yes\n\rRequested Type: Empty\n\rNative Type: OleStr\n\rLast Update Time: " +
-                                   TimeOfDay(0, 0, 0) + L"\n\rAccess Rights: Read,Write");
+    EXPECT_EQ(ItemInfoText(i),
+              L"ItemID: Float.Chamber Pressure\n\rItemHandle: 0000000F\n\rClient Handle: ABCDEF01\n\r"
+              L"Active: Yes\n\rRequested Type: Empty\n\rNative Type: OleStr\n\rLast Update Time: " +
+                  TimeOfDay(0, 0, 0) + L"\n\rAccess Rights: Read,Write");
 
     i.RequestedType = VT_ARRAY | VT_R8;
     i.Active = false;

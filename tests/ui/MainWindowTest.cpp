@@ -138,10 +138,10 @@ TEST_F(TMainWindow, SwitchingPagesMovesTheFocus)
 {
     form->PageControl1.Select(1);
     form->PageControl1Change();
-    EXPECT_EQ(GetFocus(), form->ChartPanel.Handle());
+    EXPECT_EQ(GetFocus(), form->Charting.DataPage.ChartPanel.Handle());
     form->PageControl1.Select(2);
     form->PageControl1Change();
-    EXPECT_EQ(GetFocus(), form->TimeSpanPanel.Handle());
+    EXPECT_EQ(GetFocus(), form->Charting.SeriesPage.TimeSpanPanel.Handle());
     form->PageControl1.Select(0);
     form->FormActivate();
     EXPECT_EQ(GetFocus(), form->ItemList.Handle());

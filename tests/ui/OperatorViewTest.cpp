@@ -5,7 +5,7 @@
 #include "ConnectionView.h"
 #include "FakeRecords.h"
 #include "contract/ItemServer.h"
-#include "LocaleText.h"
+#include "DateText.h"
 #include "contract/OpcError.h"
 #include "com/TextUtil.h"
 #include "UiTestUtil.h"
@@ -93,9 +93,9 @@ TEST_F(TOperatorView, ClientGroupAndItemsMakeThreeLevelsAndFiveLogLines)
     EXPECT_EQ(Children(nullptr), std::vector<std::wstring>{L"Client Plant A"});
     EXPECT_EQ(Children(client.UserData), std::vector<std::wstring>{L"G1"});
     EXPECT_EQ(Children(group.UserData), (std::vector<std::wstring>{L"float.chamber pressure", L"Output.OUT 3"}));
-    EXPECT_EQ(LogLines(), (std::vector<std::wstring>{L"Client connected Ok", L"Client SetName Ok", L"Add Group G1 ok",
-                                                     L"Add Item float.chamber pressure ok",
-                                                     L"Add Item Output.OUT 3 ok"}));
+    EXPECT_EQ(LogLines(),
+              (std::vector<std::wstring>{L"Client connected Ok", L"Client SetName Ok", L"Add Group G1 ok",
+                                         L"Add Item float.chamber pressure ok", L"Add Item Output.OUT 3 ok"}));
 }
 
 TEST_F(TOperatorView, RemovingAGroupTakesItsItemNodesAlong)
@@ -131,6 +131,9 @@ TEST_F(TOperatorView, DisconnectLeavesNoNodeBehindAndNoRecordPointingAtOne)
     ConnectionView::ItemRemoved(pressure);
     EXPECT_EQ(form->ClientTree.NodeCount(), 1);
     EXPECT_EQ(form->ServerLog.Line(form->ServerLog.LineCount() - 1), L"Remove Item float.chamber pressure ok");
+    // `other` ends with this block: its node must not outlive it, or the
+    // window's end would write into the ended record.
+    ConnectionView::ClientDisconnected(other);
 }
 
 TEST_F(TOperatorView, WithoutTheWindowHooksChangeNothing)
@@ -177,6 +180,7 @@ TEST_F(TOperatorView, GroupAndClientBoxesShowTheirRecords)
     TFakeClient unnamed;
     ConnectionView::ClientConnected(unnamed);
     EXPECT_EQ(DoubleClick(unnamed.UserData).substr(0, 17), L"Name: (no name)\n\r");
+    ConnectionView::ClientDisconnected(unnamed);  // before the record ends, as with `other` above
 }
 
 TEST_F(TOperatorView, DoubleClickWithoutSelectionOrDataDoesNothing)

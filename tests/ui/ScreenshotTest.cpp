@@ -1,80 +1,21 @@
 // Draws the server page with sample connections and values, checks what is on
 // the screen where the decorative band and the item list are, and keeps the
 // picture as ui-screenshot.bmp in the build tree for people to look at.
-#include <filesystem>
-#include <fstream>
-
+#include "ScreenCapture.h"
 #include "UiTestUtil.h"
 
 namespace {
 
-struct TCapture {
-    int Width = 0, Height = 0;
-    std::vector<BYTE> Pixels;  // BGR rows, bottom-up, each padded to 4 bytes
-
-    COLORREF At(int x, int y) const
-    {
-        const int stride = (Width * 3 + 3) & ~3;
-        const BYTE* p = &Pixels[static_cast<size_t>((Height - 1 - y) * stride + x * 3)];
-        return RGB(p[2], p[1], p[0]);
-    }
-    void SaveBmp(const std::wstring& path) const
-    {
-        BITMAPFILEHEADER file{};
-        BITMAPINFOHEADER info{};
-        info.biSize = sizeof(info);
-        info.biWidth = Width;
-        info.biHeight = Height;
-        info.biPlanes = 1;
-        info.biBitCount = 24;
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof(file) + sizeof(info);
-        file.bfSize = static_cast<DWORD>(file.bfOffBits + Pixels.size());
-        std::ofstream out(std::filesystem::path(path), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-        out.write(reinterpret_cast<const char*>(&info), sizeof(info));
-        out.write(reinterpret_cast<const char*>(Pixels.data()), static_cast<std::streamsize>(Pixels.size()));
-    }
-};
-
-// What the screen shows inside the window's outer rectangle.
-TCapture CaptureWindow(HWND hwnd)
-{
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    TCapture c;
-    c.Width = r.right - r.left;
-    c.Height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = c.Width;
-    bi.bmiHeader.biHeight = c.Height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, c.Width, c.Height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const size_t size = static_cast<size_t>(((c.Width * 3 + 3) & ~3) * c.Height);
-    c.Pixels.assign(static_cast<BYTE*>(bits), static_cast<BYTE*>(bits) + size);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return c;
-}
-
 void FillSampleData(TMF& form)
 {
-    const std::pair<int, const char*> values[] = {
-        {0, "1"},          {1, "3"},           {2, "12"},        {3, "Aluminium"}, {5, "14:32:07"},
-        {6, "2025-12-08"}, {7, "5998321.44"},  {8, "5997010.12"}, {9, "6000000.00"}, {10, "6000000.00"},
-        {11, "12.4"},      {12, "1.250"},      {13, "4"},        {14, "0.0000025"},  {15, "18.5"},
-        {16, "0.0"},       {17, "12.4"},       {18, "0.0"},      {19, "0.0"},        {20, "41.7"},
-        {21, "0.0"},       {22, "0.0"},        {23, "0.73"},     {24, "DEPOSIT"}};
+    const std::pair<int, const char*> values[] = {{0, "1"},           {1, "3"},          {2, "12"},
+                                                  {3, "Aluminium"},   {5, "14:32:07"},   {6, "2025-12-08"},
+                                                  {7, "5998321.44"},  {8, "5997010.12"}, {9, "6000000.00"},
+                                                  {10, "6000000.00"}, {11, "12.4"},      {12, "1.250"},
+                                                  {13, "4"},          {14, "0.0000025"}, {15, "18.5"},
+                                                  {16, "0.0"},        {17, "12.4"},      {18, "0.0"},
+                                                  {19, "0.0"},        {20, "41.7"},      {21, "0.0"},
+                                                  {22, "0.0"},        {23, "0.73"},      {24, "DEPOSIT"}};
     for (const auto& [row, text] : values) form.ItemValueTable.SetValue(row, text);
 
     auto none = [] { return TNodeLink{}; };
@@ -84,9 +25,9 @@ void FillSampleData(TMF& form)
     form.AddChildNode(g1, L"Float.Chamber Pressure", none());
     form.AddChildNode(g1, L"Output.OUT 3", none());
     form.AddClientNode(none());
-    for (const wchar_t* line : {L"Client connected Ok", L"Client SetName Ok", L"Add Group G1 ok",
-                                L"Add Item Float.Chamber Pressure ok", L"Add Item Output.OUT 3 ok",
-                                L"Client connected Ok"})
+    for (const wchar_t* line :
+         {L"Client connected Ok", L"Client SetName Ok", L"Add Group G1 ok", L"Add Item Float.Chamber Pressure ok",
+          L"Add Item Output.OUT 3 ok", L"Client connected Ok"})
         form.AddLogLine(line);
     form.ItemList.SelectRow(14);
 }
