@@ -1,0 +1,56 @@
+// Small pieces the benchmark's cases share: clocks, statistics, a message
+// pump and the measurements of another process.
+#pragma once
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+// Milliseconds from the performance counter.
+double NowMs();
+
+// The q-quantile (0..1) of the samples, by nearest rank; 0 without samples.
+double Quantile(std::vector<double> samples, double q);
+inline double Median(const std::vector<double>& samples) { return Quantile(samples, 0.5); }
+
+// Dispatches messages for ms milliseconds (callbacks into this apartment).
+void PumpFor(double ms);
+// Pumps until done() or timeoutMs; returns done().
+template <class Done>
+bool PumpUntil(Done done, double timeoutMs)
+{
+    const double end = NowMs() + timeoutMs;
+    while (!done()) {
+        if (NowMs() >= end) return false;
+        PumpFor(1);
+    }
+    return true;
+}
+
+// CPU time and memory of another process.
+class TProcessProbe {
+public:
+    TProcessProbe() = default;
+    explicit TProcessProbe(DWORD processId);
+    ~TProcessProbe();
+    TProcessProbe(const TProcessProbe&) = delete;
+    TProcessProbe& operator=(const TProcessProbe&) = delete;
+
+    bool Valid() const noexcept { return process_ != nullptr; }
+    DWORD Id() const noexcept { return id_; }
+    // Kernel plus user time in milliseconds.
+    double CpuMs() const;
+    // Bytes.
+    SIZE_T WorkingSet() const;
+    SIZE_T PeakWorkingSet() const;
+    // Committed private memory: PagefileUsage, since Wine leaves PrivateUsage 0.
+    SIZE_T CommittedBytes() const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+std::wstring Megabytes(SIZE_T bytes);
+std::wstring Fixed(double value, int decimals);
