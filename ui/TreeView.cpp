@@ -1,5 +1,7 @@
 #include "TreeView.h"
 
+#include "DeferredRedraw.h"
+
 HTREEITEM TTreeView::AddNode(HTREEITEM parent, const std::wstring& text, LPARAM data)
 {
     TVINSERTSTRUCTW ins{};
@@ -8,6 +10,7 @@ HTREEITEM TTreeView::AddNode(HTREEITEM parent, const std::wstring& text, LPARAM 
     ins.item.mask = TVIF_TEXT | TVIF_PARAM;
     ins.item.pszText = const_cast<wchar_t*>(text.c_str());
     ins.item.lParam = data;
+    DeferRedraw(Handle());
     return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
 }
 
@@ -34,7 +37,9 @@ std::wstring TTreeView::NodeText(HTREEITEM node) const
 
 void TTreeView::DeleteNode(HTREEITEM node)
 {
-    if (node) SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
+    if (!node) return;
+    DeferRedraw(Handle());
+    SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
 }
 
 HTREEITEM TTreeView::FirstChild(HTREEITEM node) const
@@ -57,7 +62,14 @@ void TTreeView::Select(HTREEITEM node) { SendMessageW(Handle(), TVM_SELECTITEM, 
 
 int TTreeView::NodeCount() const { return static_cast<int>(SendMessageW(Handle(), TVM_GETCOUNT, 0, 0)); }
 
-void TTreeView::Expand(HTREEITEM node) { SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node)); }
+void TTreeView::Expand(HTREEITEM node)
+{
+    // Expanding an expanded node still repaints it and resets the scroll bars.
+    const LRESULT state = SendMessageW(Handle(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node), TVIS_EXPANDED);
+    if (state & TVIS_EXPANDED) return;
+    DeferRedraw(Handle());
+    SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+}
 
 void TTreeView::SetIndent(int pixels) { SendMessageW(Handle(), TVM_SETINDENT, pixels, 0); }
 
