@@ -4,7 +4,6 @@
 
 void TListBox::AddLine(const std::wstring& text)
 {
-    DeferRedraw(Handle());
     SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 

@@ -27,4 +27,8 @@ public:
 
 protected:
     void OnCreated() override;
+
+private:
+    // Repaints once after the current burst of changes.
+    void DeferRedraw();
 };

@@ -17,7 +17,9 @@ TLatency MeasureLatency(const std::wstring& progId, DWORD rateMs, size_t samples
 
 struct TLoad {
     double CpuPercent = 0;  // of one core, over the window
+    double ReportedCpuPercent = 0;  // the same from GetProcessTimes
     double IdleCpuPercent = 0;
+    double WineServerCpuPercent = -1;  // Wine's window and message server, when known
     SIZE_T WorkingSet = 0, IdleWorkingSet = 0, PeakWorkingSet = 0;
     size_t Delivered = 0;  // item changes that arrived in the window
     size_t Expected = 0;   // item changes the writes made, times the groups
@@ -26,8 +28,9 @@ struct TLoad {
 };
 // clients x groups x all items at rateMs while a writer plays the run model
 // once a second.
+// wineServerPid: Wine's server process (Linux pid) for its share, or 0.
 TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server, int clients,
-                  int groups, DWORD rateMs, double seconds);
+                  int groups, DWORD rateMs, double seconds, int wineServerPid = 0);
 
 struct TCycles {
     SIZE_T Before = 0, After = 0;

@@ -3,6 +3,8 @@
 #include <psapi.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 
 double NowMs()
@@ -37,8 +39,68 @@ void PumpFor(double ms)
     }
 }
 
-TProcessProbe::TProcessProbe(DWORD processId)
-    : process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId)), id_(processId)
+namespace {
+
+// The contents of a small file, such as one under /proc.
+std::string FileText(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string text(4096, '\0');
+    DWORD read = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    text.resize(read);
+    return text;
+}
+
+}  // namespace
+
+int UnixProcessOf(const std::wstring& exeFileName)
+{
+    std::string name(exeFileName.begin(), exeFileName.end());
+    for (auto& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    int found = 0, count = 0;
+    do {
+        const int pid = _wtoi(entry.cFileName);
+        if (pid <= 0) continue;
+        std::string command = FileText(L"Z:\\proc\\" + std::wstring(entry.cFileName) + L"\\cmdline");
+        command = command.substr(0, command.find('\0'));  // the program, without its arguments
+        for (auto& c : command) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        const size_t at = command.rfind(name);
+        if (at != std::string::npos && at + name.size() == command.size() &&
+            (at == 0 || command[at - 1] == '\\' || command[at - 1] == '/')) {
+            found = pid;
+            ++count;
+        }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return count == 1 ? found : 0;
+}
+
+double UnixCpuMs(int unixPid)
+{
+    if (unixPid <= 0) return 0;
+    const std::string stat = FileText(L"Z:\\proc\\" + std::to_wstring(unixPid) + L"\\stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    // After the command name: state, then fields 4 to 13, then utime and stime (clock ticks of 10 ms).
+    unsigned long long values[13] = {};
+    if (std::sscanf(stat.c_str() + close + 2, "%*c %llu %llu %llu %llu %llu %llu %llu %llu %llu %llu %llu %llu",
+                    &values[0], &values[1], &values[2], &values[3], &values[4], &values[5], &values[6], &values[7],
+                    &values[8], &values[9], &values[10], &values[11]) != 12)
+        return 0;
+    return static_cast<double>(values[10] + values[11]) * 10.0;
+}
+
+TProcessProbe::TProcessProbe(DWORD processId, int unixPid)
+    : process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId)),
+      id_(processId),
+      unixPid_(unixPid)
 {
 }
 
@@ -48,6 +110,12 @@ TProcessProbe::~TProcessProbe()
 }
 
 double TProcessProbe::CpuMs() const
+{
+    if (unixPid_) return UnixCpuMs(unixPid_);
+    return ReportedCpuMs();
+}
+
+double TProcessProbe::ReportedCpuMs() const
 {
     FILETIME created{}, exited{}, kernel{}, user{};
     if (!process_ || !GetProcessTimes(process_, &created, &exited, &kernel, &user)) return 0;

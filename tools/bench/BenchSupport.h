@@ -28,19 +28,29 @@ bool PumpUntil(Done done, double timeoutMs)
     return true;
 }
 
+// Under Wine: the Linux process behind a Windows program (by its executable's
+// file name, when exactly one runs), 0 otherwise; and the CPU time of a Linux
+// process in milliseconds from /proc (user and system, all threads).
+int UnixProcessOf(const std::wstring& exeFileName);
+double UnixCpuMs(int unixPid);
+
 // CPU time and memory of another process.
 class TProcessProbe {
 public:
     TProcessProbe() = default;
-    explicit TProcessProbe(DWORD processId);
+    // unixPid: the process as Linux sees it, for its CPU time under Wine.
+    TProcessProbe(DWORD processId, int unixPid);
     ~TProcessProbe();
     TProcessProbe(const TProcessProbe&) = delete;
     TProcessProbe& operator=(const TProcessProbe&) = delete;
 
     bool Valid() const noexcept { return process_ != nullptr; }
     DWORD Id() const noexcept { return id_; }
-    // Kernel plus user time in milliseconds.
+    // Kernel plus user time in milliseconds: from /proc under Wine, whose
+    // process times of another process fall far short of it.
     double CpuMs() const;
+    // What GetProcessTimes reports, for comparison.
+    double ReportedCpuMs() const;
     // Bytes.
     SIZE_T WorkingSet() const;
     SIZE_T PeakWorkingSet() const;
@@ -50,6 +60,7 @@ public:
 private:
     HANDLE process_ = nullptr;
     DWORD id_ = 0;
+    int unixPid_ = 0;
 };
 
 std::wstring Megabytes(SIZE_T bytes);

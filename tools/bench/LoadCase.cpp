@@ -81,8 +81,8 @@ wchar_t DecimalSeparator()
 
 }  // namespace
 
-TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server, int clients,
-                  int groups, DWORD rateMs, double seconds)
+TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server,
+                  int clients, int groups, DWORD rateMs, double seconds, int wineServerPid)
 {
     TLoad load;
     // The server at rest, with only the benchmark's other connections.
@@ -136,7 +136,8 @@ TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& i
     std::vector<std::set<std::wstring>> expected(ids.size());
     size_t expectedChanges = 0;
     recording = true;
-    const double cpu0 = server.CpuMs(), t0 = NowMs();
+    const double cpu0 = server.CpuMs(), reported0 = server.ReportedCpuMs(), wine0 = UnixCpuMs(wineServerPid);
+    const double t0 = NowMs();
     double nextWrite = t0 + 1000;
     while (NowMs() - t0 < seconds * 1000) {
         PumpFor(std::max(0.0, nextWrite - NowMs()));
@@ -151,7 +152,8 @@ TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& i
         }
         stored = now;
     }
-    const double cpu1 = server.CpuMs(), t1 = NowMs();
+    const double cpu1 = server.CpuMs(), reported1 = server.ReportedCpuMs(), wine1 = UnixCpuMs(wineServerPid);
+    const double t1 = NowMs();
     load.WorkingSet = server.WorkingSet();
     load.PeakWorkingSet = server.PeakWorkingSet();
     PumpFor(500);  // the last round's callbacks
@@ -159,6 +161,8 @@ TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& i
 
     load.Seconds = (t1 - t0) / 1000.0;
     load.CpuPercent = (cpu1 - cpu0) * 100.0 / (t1 - t0);
+    load.ReportedCpuPercent = (reported1 - reported0) * 100.0 / (t1 - t0);
+    if (wineServerPid) load.WineServerCpuPercent = (wine1 - wine0) * 100.0 / (t1 - t0);
     const size_t groupCount = static_cast<size_t>(clients) * static_cast<size_t>(groups);
     load.Expected = expectedChanges * groupCount;
     for (auto& client : all) {

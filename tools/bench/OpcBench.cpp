@@ -2,6 +2,7 @@
 // prints one table, every figure beside its floor, PASS or MISS per target.
 //
 //   OpcBench [--cycles N] [--load-seconds N] [--samples N] [--clients N]
+//   OpcBench --profile additems|read|write|cycles|load   (a profile of the server instead)
 #include <windows.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "HResultText.h"
 #include "ProcessModel.h"
 #include "Report.h"
+#include "Sampler.h"
 
 namespace {
 
@@ -25,6 +27,8 @@ struct TOptions {
     double LoadSeconds = 30;
     size_t Samples = 200;  // per timed call
     int Clients = 20;
+    std::wstring Profile;  // a case to profile instead of the table
+    int WineServerPid = 0;  // Linux pid of the prefix's wineserver, from tools/bench.sh
 };
 
 enum class TVerdict { None, Pass, Miss };
@@ -113,6 +117,14 @@ bool ParseOptions(int argc, wchar_t** argv, TOptions& options)
 {
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring arg = argv[i];
+        if (arg == L"--profile") {
+            options.Profile = argv[i + 1];
+            continue;
+        }
+        if (arg == L"--wineserver-pid") {
+            options.WineServerPid = _wtoi(argv[i + 1]);
+            continue;
+        }
         const double value = std::wcstod(argv[i + 1], nullptr);
         if (value <= 0) return false;
         if (arg == L"--cycles")
@@ -129,6 +141,56 @@ bool ParseOptions(int argc, wchar_t** argv, TOptions& options)
     return argc % 2 == 1;
 }
 
+// The items of the Float family, which the server stores as formatted numbers.
+std::vector<size_t> FormattedItems(const std::vector<std::wstring>& ids)
+{
+    std::vector<size_t> formatted;
+    for (size_t i = 0; i < ids.size(); ++i)
+        if (ids[i].rfind(L"Float.", 0) == 0) formatted.push_back(i);
+    return formatted;
+}
+
+// One write of new numbers to the formatted items.
+double WriteFormatted(TBenchTarget& t, const std::vector<size_t>& formatted, int round)
+{
+    std::vector<OPCHANDLE> handles;
+    std::vector<std::wstring> texts;
+    for (size_t i : formatted) {
+        handles.push_back(t.Handles()[i]);
+        texts.push_back(std::to_wstring(round % 100) + (round % 2 ? L".25" : L".5"));
+    }
+    return t.WriteTexts(handles, texts);
+}
+
+// Runs one case while sampling the server's busiest thread; prints the profile.
+int Profile(const TOptions& options, const std::vector<std::wstring>& ids, TProcessProbe& server)
+{
+    TBenchTarget real(kServerProgId, ids);
+    const std::vector<size_t> formatted = FormattedItems(ids);
+    TSampler sampler(server.Id());
+    Say(L"profiling " + options.Profile);
+    sampler.Start();
+    if (options.Profile == L"additems") {
+        for (size_t i = 0; i < options.Samples; ++i) real.AddAllItems();
+    } else if (options.Profile == L"read") {
+        for (size_t i = 0; i < options.Samples; ++i) real.ReadAll(OPC_DS_CACHE);
+    } else if (options.Profile == L"write") {
+        for (size_t i = 0; i < options.Samples; ++i) WriteFormatted(real, formatted, static_cast<int>(i));
+    } else if (options.Profile == L"cycles") {
+        MeasureCycles(kServerProgId, ids, server, options.Cycles);
+    } else if (options.Profile == L"load") {
+        MeasureLoad(kServerProgId, ids, server, options.Clients, 2, 20, options.LoadSeconds, options.WineServerPid);
+    } else {
+        sampler.Stop();
+        Say(L"OpcBench: no such case to profile: " + options.Profile);
+        return 2;
+    }
+    sampler.Stop();
+    const std::string report = sampler.Report(60);
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    return 0;
+}
+
 int Bench(const TOptions& options)
 {
     std::vector<TRow> rows;
@@ -139,9 +201,11 @@ int Bench(const TOptions& options)
     CoTaskMemFree(status->szVendorInfo);
     CoTaskMemFree(status);
     const TAnsweringProcess answering = FindAnsweringProcess(L"srvZEV30.exe", started);
-    TProcessProbe server(answering.Id);
+    const int unixPid = RunningUnderWine() ? UnixProcessOf(L"srvZEV30.exe") : 0;
+    TProcessProbe server(answering.Id, unixPid);
     if (!server.Valid()) throw EClientError{L"the server's process could not be found or opened"};
-    Say(L"server process " + std::to_wstring(answering.Id));
+    Say(L"server process " + std::to_wstring(answering.Id) +
+        (unixPid ? L", Linux process " + std::to_wstring(unixPid) : std::wstring()));
 
     const std::vector<std::wstring> ids = BrowseAllItems(keeper);
     // The items hold a run's values, as they do in production.
@@ -157,6 +221,8 @@ int Bench(const TOptions& options)
         }
         WriteItems(keeper, written, texts);
     }
+
+    if (!options.Profile.empty()) return Profile(options, ids, server);
 
     TBenchTarget real(kServerProgId, ids);
     TBenchTarget floor(kFloorProgId, ids);
@@ -174,20 +240,9 @@ int Bench(const TOptions& options)
         CallRow(L"AddItems 132 items",
                 MedianPair(real, floor, options.Samples / 2, [](TBenchTarget& t) { return t.AddAllItems(); }), 1.5));
     {
-        std::vector<size_t> formatted;
-        for (size_t i = 0; i < ids.size(); ++i)
-            if (ids[i].rfind(L"Float.", 0) == 0) formatted.push_back(i);
+        const std::vector<size_t> formatted = FormattedItems(ids);
         int round = 0;
-        auto write = [&](TBenchTarget& t) {
-            std::vector<OPCHANDLE> handles;
-            std::vector<std::wstring> texts;
-            for (size_t i : formatted) {
-                handles.push_back(t.Handles()[i]);
-                texts.push_back(std::to_wstring(round % 100) + (round % 2 ? L".25" : L".5"));
-            }
-            ++round;
-            return t.WriteTexts(handles, texts);
-        };
+        auto write = [&](TBenchTarget& t) { return WriteFormatted(t, formatted, round++); };
         rows.push_back(CallRow(L"SyncIO Write " + std::to_wstring(formatted.size()) + L" formatted items",
                                MedianPair(real, floor, options.Samples, write), 0));
     }
@@ -203,12 +258,18 @@ int Bench(const TOptions& options)
                     latency.Missed ? std::to_wstring(latency.Missed) + L" never arrived" : L"", TVerdict::None});
 
     Say(L"load");
-    const TLoad load = MeasureLoad(kServerProgId, ids, server, options.Clients, 2, 20, options.LoadSeconds);
+    const TLoad load =
+        MeasureLoad(kServerProgId, ids, server, options.Clients, 2, 20, options.LoadSeconds, options.WineServerPid);
+    Say(L"server CPU " + Fixed(load.CpuPercent, 1) + L" % (GetProcessTimes reports " +
+        Fixed(load.ReportedCpuPercent, 1) + L" %)");
     const std::wstring loadName =
         std::to_wstring(options.Clients) + L" clients x 2 groups x " + std::to_wstring(ids.size()) + L" items at 20 ms";
     rows.push_back({L"Server CPU, " + loadName, Fixed(load.CpuPercent, 1) + L" %",
                     Fixed(load.IdleCpuPercent, 1) + L" % idle", L"", L"< 30 % of a core",
                     Verdict(load.CpuPercent < 30)});
+    if (load.WineServerCpuPercent >= 0)
+        rows.push_back({L"Wine's server CPU under that load (platform)", Fixed(load.WineServerCpuPercent, 1) + L" %",
+                        L"", L"", L"", TVerdict::None});
     rows.push_back({L"Server working set under that load", Megabytes(load.WorkingSet),
                     Megabytes(load.IdleWorkingSet) + L" idle", Times(double(load.WorkingSet) / load.IdleWorkingSet),
                     L"", TVerdict::None});
@@ -235,7 +296,9 @@ int wmain(int argc, wchar_t** argv)
 {
     TOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fputs("Usage: OpcBench [--cycles N] [--load-seconds N] [--samples N] [--clients N]\n", stderr);
+        std::fputs("Usage: OpcBench [--cycles N] [--load-seconds N] [--samples N] [--clients N]\n"
+                   "       OpcBench --profile additems|read|write|cycles|load [same options]\n",
+                   stderr);
         return 2;
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
