@@ -27,7 +27,8 @@ namespace {
 constexpr char kUsage[] =
     "Usage: SimQuillmere [--seconds N] [--rate MS] [--progid ID]\n"
     "Plays a deposition run into the server's items and follows the remote\n"
-    "START, RESET and STOP flags. Runs until Ctrl-C, or for N seconds.\n";
+    "START, RESET and STOP flags. Runs until Ctrl-C (or WM_QUIT posted to\n"
+    "its thread), or for N seconds.\n";
 
 std::atomic<bool> g_stop{false};
 DWORD g_mainThread = 0;
@@ -77,7 +78,10 @@ void PumpFor(DWORD ms)
     const ULONGLONG end = GetTickCount64() + ms;
     while (!g_stop) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) g_stop = true;  // what a script without a console can send
+            DispatchMessageW(&msg);
+        }
         const ULONGLONG now = GetTickCount64();
         if (now >= end) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
