@@ -16,7 +16,7 @@ struct TLatency {
 TLatency MeasureLatency(const std::wstring& progId, DWORD rateMs, size_t samples);
 
 struct TLoad {
-    double CpuPercent = 0;  // of one core, over the window
+    double CpuPercent = 0;          // of one core, over the window
     double ReportedCpuPercent = 0;  // the same from GetProcessTimes
     double IdleCpuPercent = 0;
     double WineServerCpuPercent = -1;  // Wine's window and message server, when known
@@ -36,6 +36,7 @@ struct TCycles {
     SIZE_T Before = 0, After = 0;
     double MsPerCycle = 0;
     int Cycles = 0;
+    std::vector<SIZE_T> Trace;  // committed memory after every 100 cycles
 };
 // Connect, add group, add items, remove the group, disconnect; committed
 // memory of the server before and after.

@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cmath>
 #include <cstdio>
@@ -44,8 +45,8 @@ namespace {
 // The contents of a small file, such as one under /proc.
 std::string FileText(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string text(4096, '\0');
     DWORD read = 0;
@@ -95,6 +96,23 @@ double UnixCpuMs(int unixPid)
                     &values[8], &values[9], &values[10], &values[11]) != 12)
         return 0;
     return static_cast<double>(values[10] + values[11]) * 10.0;
+}
+
+DWORD ProcessIdOf(const std::wstring& exeFileName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    DWORD found = 0;
+    int count = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, exeFileName.c_str()) != 0) continue;
+        found = entry.th32ProcessID;
+        ++count;
+    }
+    CloseHandle(snapshot);
+    return count == 1 ? found : 0;
 }
 
 TProcessProbe::TProcessProbe(DWORD processId, int unixPid)

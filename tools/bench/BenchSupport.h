@@ -34,6 +34,10 @@ bool PumpUntil(Done done, double timeoutMs)
 int UnixProcessOf(const std::wstring& exeFileName);
 double UnixCpuMs(int unixPid);
 
+// The Windows process ID of the one running program with that file name; 0
+// when none or several run.
+DWORD ProcessIdOf(const std::wstring& exeFileName);
+
 // CPU time and memory of another process.
 class TProcessProbe {
 public:

@@ -9,6 +9,7 @@ void OneCycle(const std::wstring& progId, const std::vector<std::wstring>& ids)
 {
     TOpcConnection connection(progId, L"OpcBench cycle");
     TOpcGroup group(connection, L"cycle", true, 1000);
+    if (ids.empty()) return;
     for (const auto& item : group.AddItems(ids)) connection.Require(item.Error, L"adding " + item.ItemId);
 }  // the group is removed, then the server object released
 
@@ -24,7 +25,10 @@ TCycles MeasureCycles(const std::wstring& progId, const std::vector<std::wstring
     result.Cycles = cycles;
     result.Before = server.CommittedBytes();
     const double start = NowMs();
-    for (int i = 0; i < cycles; ++i) OneCycle(progId, ids);
+    for (int i = 0; i < cycles; ++i) {
+        OneCycle(progId, ids);
+        if ((i + 1) % 100 == 0) result.Trace.push_back(server.CommittedBytes());
+    }
     result.MsPerCycle = (NowMs() - start) / cycles;
     PumpFor(1500);  // the server ends its last disconnect
     result.After = server.CommittedBytes();

@@ -81,8 +81,8 @@ wchar_t DecimalSeparator()
 
 }  // namespace
 
-TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server,
-                  int clients, int groups, DWORD rateMs, double seconds, int wineServerPid)
+TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server, int clients,
+                  int groups, DWORD rateMs, double seconds, int wineServerPid)
 {
     TLoad load;
     // The server at rest, with only the benchmark's other connections.

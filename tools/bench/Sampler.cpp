@@ -22,8 +22,7 @@ std::string Narrow(const std::wstring& text) { return std::string(text.begin(), 
 }  // namespace
 
 TSampler::TSampler(DWORD processId)
-    : processId_(processId),
-      process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId))
+    : processId_(processId), process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId))
 {
     // The busiest thread is the one that runs the window, COM and the timers.
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -221,7 +220,6 @@ std::string TSampler::Report(size_t top) const
     char head[128];
     std::snprintf(head, sizeof head, "Profile of process %lu: %zu samples of its busiest thread\n",
                   static_cast<unsigned long>(processId_), samples_.size());
-    return head + table("By module (where the thread was):", modules) +
-           table("Self (where the thread was):", self) +
+    return head + table("By module (where the thread was):", modules) + table("Self (where the thread was):", self) +
            table("Inclusive (on the call stack, each function once per sample):", inclusive);
 }
