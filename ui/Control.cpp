@@ -1,14 +1,26 @@
 #include "Control.h"
 
 #include <stdexcept>
+#include <unordered_map>
 
 namespace {
 constexpr wchar_t kControlProp[] = L"Quillmere.TControl";
+
+// The object of each control, for the notifications that name only its handle.
+// A window property would do, but under Wine reading one is a round trip to
+// the window server, once per notification (a tree deleting a hundred nodes
+// sends a hundred). The window runs on one thread, so no lock.
+std::unordered_map<HWND, TControl*>& Controls()
+{
+    static std::unordered_map<HWND, TControl*> controls;
+    return controls;
 }
+}  // namespace
 
 TControl::~TControl()
 {
     // The parent may have destroyed the control already; then the handle is not ours.
+    if (const auto it = Controls().find(hwnd_); it != Controls().end() && it->second == this) Controls().erase(it);
     if (hwnd_ && IsWindow(hwnd_) && GetPropW(hwnd_, kControlProp) == this) {
         RemovePropW(hwnd_, kControlProp);
         DestroyWindow(hwnd_);
@@ -24,12 +36,14 @@ void TControl::Create(const TControlCreateArgs& args)
                             GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) throw std::runtime_error("control creation failed");
     SetPropW(hwnd_, kControlProp, this);
+    Controls()[hwnd_] = this;
     OnCreated();
 }
 
 TControl* TControl::FromHandle(HWND hwnd) noexcept
 {
-    return hwnd ? static_cast<TControl*>(GetPropW(hwnd, kControlProp)) : nullptr;
+    const auto it = Controls().find(hwnd);
+    return it == Controls().end() ? nullptr : it->second;
 }
 
 void TControl::SetBounds(int x, int y, int width, int height)

@@ -1,5 +1,7 @@
 #include "ListBox.h"
 
+#include "DeferredRedraw.h"
+
 void TListBox::AddLine(const std::wstring& text)
 {
     SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -7,10 +9,8 @@ void TListBox::AddLine(const std::wstring& text)
 
 void TListBox::DeleteFirst(int count)
 {
-    SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    DeferRedraw(Handle());
     for (int i = 0; i < count; ++i) SendMessageW(Handle(), LB_DELETESTRING, 0, 0);
-    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 int TListBox::LineCount() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0)); }

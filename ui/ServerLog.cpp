@@ -1,10 +1,17 @@
 #include "ServerLog.h"
 
+#include "DeferredRedraw.h"
+
 void TServerLog::Append(const std::wstring& text)
 {
-    const bool follow = LastLineVisible();
+    // Lines come in bursts (a client adding a hundred items): the log repaints
+    // and scrolls once, after the burst, and follows the newest line when it
+    // was in view before the burst began.
+    if (DeferRedraw(Handle(), [this] {
+            if (follow_) ShowLastLine();
+        }))
+        follow_ = LastLineVisible();
     const int excess = LineCount() - MaxLines + 1;
     if (excess > 0) DeleteFirst(excess);
     AddLine(text);
-    if (follow) ShowLastLine();
 }

@@ -9,4 +9,7 @@ public:
     static constexpr int MaxLines = 10000;
     // Appends a line; while the newest line was in view, it stays in view.
     void Append(const std::wstring& text);
+
+private:
+    bool follow_ = true;  // of the burst being appended
 };

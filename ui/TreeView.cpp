@@ -1,5 +1,15 @@
 #include "TreeView.h"
 
+#include "DeferredRedraw.h"
+
+void TTreeView::DeferRedraw()
+{
+    // Wine's tree does not lay out again when its redraw comes back on; a
+    // font change (the same font) makes it.
+    HWND tree = Handle();
+    ::DeferRedraw(tree, [tree] { SendMessageW(tree, WM_SETFONT, SendMessageW(tree, WM_GETFONT, 0, 0), FALSE); });
+}
+
 HTREEITEM TTreeView::AddNode(HTREEITEM parent, const std::wstring& text, LPARAM data)
 {
     TVINSERTSTRUCTW ins{};
@@ -8,6 +18,7 @@ HTREEITEM TTreeView::AddNode(HTREEITEM parent, const std::wstring& text, LPARAM 
     ins.item.mask = TVIF_TEXT | TVIF_PARAM;
     ins.item.pszText = const_cast<wchar_t*>(text.c_str());
     ins.item.lParam = data;
+    DeferRedraw();
     return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
 }
 
@@ -34,7 +45,9 @@ std::wstring TTreeView::NodeText(HTREEITEM node) const
 
 void TTreeView::DeleteNode(HTREEITEM node)
 {
-    if (node) SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
+    if (!node) return;
+    DeferRedraw();
+    SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
 }
 
 HTREEITEM TTreeView::FirstChild(HTREEITEM node) const
@@ -63,6 +76,10 @@ int TTreeView::NodeCount() const { return static_cast<int>(SendMessageW(Handle()
 
 void TTreeView::Expand(HTREEITEM node)
 {
+    // Expanding an expanded node still repaints it and resets the scroll bars.
+    const LRESULT state = SendMessageW(Handle(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node), TVIS_EXPANDED);
+    if (state & TVIS_EXPANDED) return;
+    DeferRedraw();
     SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
 }
 

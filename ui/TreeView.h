@@ -28,4 +28,8 @@ public:
 
 protected:
     void OnCreated() override;
+
+private:
+    // Repaints once after the current burst of changes.
+    void DeferRedraw();
 };

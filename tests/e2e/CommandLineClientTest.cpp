@@ -8,6 +8,7 @@
 #include "ConnectedServer.h"
 #include "ProxiedInterfaces.h"
 #include "RegistryProbe.h"
+#include "ToolProcess.h"
 #include "registration/ServerRegistration.h"
 
 namespace {
@@ -54,7 +55,8 @@ std::optional<std::wstring> ViewDefault(REGSAM view, const std::wstring& path)
 
 // What the server tells this test directly, in the client's output format.
 struct TExpected {
-    std::vector<std::string> Status, Browse, Read;
+    std::string Vendor, Version;
+    std::vector<std::string> Browse;
 };
 
 struct TClientCase {
@@ -86,11 +88,11 @@ protected:
         ASSERT_TRUE(registered32_) << "the 32-bit regsvr32 failed on the 32-bit proxy";
     }
 
-    std::vector<std::string> Run(const std::wstring& args)
+    std::string Run(const std::wstring& args)
     {
-        std::string output;
-        EXPECT_EQ(RunToEnd(BesideTest(GetParam().Exe), args, output), 0u) << output;
-        return Lines(output);
+        const TToolRun run = RunTool(GetParam().Exe, args);
+        EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+        return run.Output;
     }
 
     TExpected Expected()
@@ -98,10 +100,9 @@ protected:
         TExpected expected;
         OPCSERVERSTATUS* status = nullptr;
         EXPECT_EQ(server_->GetStatus(&status), S_OK);
-        expected.Status = {"state=" + std::to_string(status->dwServerState),
-                           "vendor=" + Utf8(TakeString(status->szVendorInfo)),
-                           "version=" + std::to_string(status->wMajorVersion) + "." +
-                               std::to_string(status->wMinorVersion) + "." + std::to_string(status->wBuildNumber)};
+        expected.Vendor = Utf8(TakeString(status->szVendorInfo));
+        expected.Version = std::to_string(status->wMajorVersion) + "." + std::to_string(status->wMinorVersion) + "." +
+                           std::to_string(status->wBuildNumber);
         CoTaskMemFree(status);
 
         ComPtr<IEnumString> names;
@@ -111,18 +112,6 @@ protected:
         LPWSTR name = nullptr;
         ULONG fetched = 0;
         while (names->Next(1, &name, &fetched) == S_OK) expected.Browse.push_back(Utf8(TakeString(name)));
-
-        DWORD property = 2;
-        VARIANT* values = nullptr;
-        HRESULT* errors = nullptr;
-        EXPECT_EQ(As<IOPCItemProperties>()->GetItemProperties(const_cast<LPWSTR>(kValueItem), 1, &property, &values,
-                                                              &errors),
-                  S_OK);
-        expected.Read = {
-            Utf8(std::wstring(kValueItem) + L"=" + (V_VT(&values[0]) == VT_BSTR ? V_BSTR(&values[0]) : L"?"))};
-        VariantClear(&values[0]);
-        CoTaskMemFree(values);
-        CoTaskMemFree(errors);
         return expected;
     }
 
@@ -131,14 +120,35 @@ protected:
 
 }  // namespace
 
-TEST_P(CommandLineClient, StatusBrowseAndValueAreWhatTheServerSays)
+TEST_P(CommandLineClient, StatusAndBrowseAreWhatTheServerSays)
 {
     const TExpected expected = Expected();
-    EXPECT_EQ(Run(L"status"), expected.Status);
-    const std::vector<std::string> browsed = Run(L"browse");
+    const std::string status = Run(L"status --json");
+    EXPECT_EQ(JsonField(status, "server", "srvZEV30.TZEV30.1", "vendor"), expected.Vendor) << status;
+    EXPECT_EQ(JsonField(status, "server", "srvZEV30.TZEV30.1", "version"), expected.Version) << status;
+    std::vector<std::string> browsed;
+    for (const std::string& line : Lines(Run(L"browse --json"))) {
+        const std::string name = line.substr(0, line.find("\"}"));
+        if (name.rfind("{\"item\":\"", 0) == 0) browsed.push_back(name.substr(9));
+    }
     EXPECT_EQ(browsed.size(), 132u);
     EXPECT_EQ(browsed, expected.Browse);
-    EXPECT_EQ(Run(L"read \"Float.Chamber Pressure\""), expected.Read);
+}
+
+// Values go both ways through the client's proxies: a write, its read from
+// cache and device, and the data changes of a subscription.
+TEST_P(CommandLineClient, WritesReadsAndReceivesDataChanges)
+{
+    const std::string text = std::string("written by ") + GetParam().Name;
+    const std::wstring wide(text.begin(), text.end());
+    Run(L"write \"String.Remote State=" + wide + L"\"");
+    for (const wchar_t* source : {L"", L" --device"}) {
+        const std::string read = Run(std::wstring(L"read \"String.Remote State\" --json") + source);
+        EXPECT_EQ(JsonField(read, "item", "String.Remote State", "value"), text) << read;
+        EXPECT_EQ(JsonField(read, "item", "String.Remote State", "quality"), "good") << read;
+    }
+    const std::string watched = Run(L"watch \"String.Remote State\" --rate 100 --seconds 2 --json");
+    EXPECT_EQ(JsonField(watched, "item", "String.Remote State", "value"), text) << watched;
 }
 
 TEST_P(CommandLineClient, ProxyIsRegisteredInTheClientsRegistryView)

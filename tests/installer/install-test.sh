@@ -78,27 +78,46 @@ check "this product's proxy serves what the other lacks" test "$(reg_default "HK
 
 # The x64 client: status through the other vendor's proxy, browsing and the
 # value property through this product's.
-w "$bin/OpcClient.exe" status >"$work/status64"
-check "x64 client: status" grep -qx 'state=1' "$work/status64"
-check "x64 client: vendor" grep -qx 'vendor=Vornhalt Quillmere ZEV-30 Server' "$work/status64"
-w "$bin/OpcClient.exe" browse >"$work/browse64"
-check "x64 client: 132 items browsed" test "$(grep -c . "$work/browse64")" -eq 132
-w "$bin/OpcClient.exe" read 'Float.Chamber Pressure' >"$work/read64"
-check "x64 client: a value read" grep -q '^Float.Chamber Pressure=' "$work/read64"
+w "$bin/OpcClient.exe" status --json >"$work/status64"
+check "x64 client: status" grep -q '"state":"running"' "$work/status64"
+check "x64 client: vendor" grep -q '"vendor":"Vornhalt Quillmere ZEV-30 Server"' "$work/status64"
+w "$bin/OpcClient.exe" browse --json >"$work/browse64"
+check "x64 client: 132 items browsed" test "$(grep -c '^{"item":' "$work/browse64")" -eq 132
+w "$bin/OpcClient.exe" read 'Float.Chamber Pressure' --json >"$work/read64"
+check "x64 client: a value read" grep -q '"item":"Float.Chamber Pressure","value":"[^"]*","quality":"good"' "$work/read64"
+# A write seen by a subscriber (a COM-started server keeps no value once its
+# last client has gone, so the watch runs while the write is made).
+watch_while_writing() {  # CLIENT_EXE WRITER_EXE VALUE OUTPUT
+  "$wine" "$bin/$1" watch 'String.Remote State' --rate 100 --seconds 8 --json </dev/null 2>&1 | tr -d '\r' >"$4" &
+  local watcher=$!
+  sleep 4
+  w "$bin/$2" write "String.Remote State=$3" >/dev/null
+  local rc=$?
+  wait $watcher
+  return $rc
+}
+watch_while_writing OpcClient.exe OpcClient.exe installed "$work/watch64"
+check "x64 client: a value written" test $? -eq 0
+check "x64 client: its data change arrives" grep -q '"value":"installed"' "$work/watch64"
 # The package's version is the program's: the server reports major, minor and
 # the last field of its version resource.
 display_version="$(w reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\{3CAD8388-594A-45B0-B3D7-4C829EDFEC42}' /v DisplayVersion | sed -n 's/.*REG_SZ *//p')"
 IFS=. read -r major minor _ last <<<"$display_version"
-check "package version $display_version is the program's" grep -qx "version=$major.$minor.$last" "$work/status64"
+check "package version $display_version is the program's" grep -q "\"version\":\"$major.$minor.$last\"" "$work/status64"
 
+# What two clients of one server must print alike: no time stamps.
+timeless() { sed 's/"[a-zA-Z]*[tT]ime[a-zA-Z]*":"[^"]*"//g; s/"timestamp":"[^"]*"//g' "$1"; }
 if [ -f "$WINEPREFIX/drive_c/windows/syswow64/regsvr32.exe" ]; then
   check "x86: the proxy is registered in the 32-bit view" test "$(reg_default "HKCR\\Interface\\$properties\\ProxyStubClsid32" /reg:32)" = "$proxy_class"
-  w "$bin/OpcClient32.exe" status >"$work/status32"
-  check "x86 client: same status" diff -q "$work/status64" "$work/status32"
-  w "$bin/OpcClient32.exe" browse >"$work/browse32"
+  w "$bin/OpcClient32.exe" status --json >"$work/status32"
+  check "x86 client: same status" diff <(timeless "$work/status64") <(timeless "$work/status32")
+  w "$bin/OpcClient32.exe" browse --json >"$work/browse32"
   check "x86 client: same items" diff -q "$work/browse64" "$work/browse32"
-  w "$bin/OpcClient32.exe" read 'Float.Chamber Pressure' >"$work/read32"
-  check "x86 client: same value" diff -q "$work/read64" "$work/read32"
+  w "$bin/OpcClient32.exe" read 'Float.Chamber Pressure' --json >"$work/read32"
+  check "x86 client: a value read" grep -q '"item":"Float.Chamber Pressure","value":"[^"]*","quality":"good"' "$work/read32"
+  watch_while_writing OpcClient32.exe OpcClient32.exe 'from x86' "$work/watch32"
+  check "x86 client: a value written" test $? -eq 0
+  check "x86 client: its data change arrives" grep -q '"value":"from x86"' "$work/watch32"
 else
   echo "SKIPPED: x86 client: this machine runs no 32-bit Windows programs (no wine32, or no 32-bit support in the kernel)"
   skipped=$((skipped + 1))

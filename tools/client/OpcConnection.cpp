@@ -1,93 +1,75 @@
 #include "OpcConnection.h"
 
-#include <cstdio>
+#include "HResultText.h"
+#include "com/ComOwners.h"
+#include "com/OpcElementCleanup.h"
 
-using Microsoft::WRL::ComPtr;
-
-namespace {
-
-void Check(HRESULT hr, const wchar_t* call)
-{
-    if (FAILED(hr)) throw EClientCall{call, hr};
-}
-
-std::wstring TakeString(LPWSTR text)
-{
-    std::wstring result = text ? text : L"";
-    CoTaskMemFree(text);
-    return result;
-}
-
-}  // namespace
-
-void PrintLine(const std::wstring& line)
-{
-    const std::wstring text = line + L"\n";
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
-    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
-    std::fflush(stdout);
-}
-
-TOpcConnection::TOpcConnection(const std::wstring& progId)
+TOpcConnection::TOpcConnection(const std::wstring& progId, const std::wstring& clientName)
 {
     CLSID clsid{};
-    Check(CLSIDFromProgID(progId.c_str(), &clsid), L"CLSIDFromProgID");
-    Check(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
-                           reinterpret_cast<void**>(server_.GetAddressOf())),
-          L"CoCreateInstance");
+    HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
+    if (FAILED(hr))
+        throw EClientError{L"the ProgID " + progId + L" is not registered on this machine: " + DescribeHResult(hr) +
+                           L". Run: OpcClient diagnose"};
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
+                          reinterpret_cast<void**>(server_.GetAddressOf()));
+    if (FAILED(hr))
+        throw EClientError{L"the server " + progId + L" could not be started or reached: " + DescribeHResult(hr) +
+                           L". Run: OpcClient diagnose"};
+    ComPtr<IOPCCommon> common;
+    if (SUCCEEDED(server_.As(&common))) common->SetClientName(clientName.c_str());
 }
 
-TOpcStatus TOpcConnection::Status() const
+TOpcConnection::~TOpcConnection() = default;
+
+std::wstring TOpcConnection::Describe(HRESULT hr) const { return DescribeHResult(hr, server_.Get()); }
+
+void TOpcConnection::Require(HRESULT hr, const std::wstring& what) const
 {
-    OPCSERVERSTATUS* status = nullptr;
-    Check(server_->GetStatus(&status), L"IOPCServer::GetStatus");
-    TOpcStatus result;
-    result.State = status->dwServerState;
-    result.VendorInfo = TakeString(status->szVendorInfo);
-    result.Major = status->wMajorVersion;
-    result.Minor = status->wMinorVersion;
-    result.Build = status->wBuildNumber;
-    CoTaskMemFree(status);
-    return result;
+    if (FAILED(hr)) throw EClientError{what + L" failed: " + Describe(hr)};
 }
 
-std::vector<std::wstring> TOpcConnection::BrowseItemIds() const
+TOpcGroup::TOpcGroup(const TOpcConnection& connection, const wchar_t* name, bool active, DWORD rateMs)
+    : connection_(connection)
 {
-    ComPtr<IOPCBrowseServerAddressSpace> browse;
-    Check(server_.As(&browse), L"QueryInterface(IOPCBrowseServerAddressSpace)");
-    ComPtr<IEnumString> names;
-    Check(browse->BrowseOPCItemIDs(OPC_FLAT, const_cast<LPWSTR>(L""), VT_EMPTY, 0, names.GetAddressOf()),
-          L"IOPCBrowseServerAddressSpace::BrowseOPCItemIDs");
-    std::vector<std::wstring> ids;
-    if (!names) return ids;  // S_FALSE: nothing to browse
-    LPWSTR name = nullptr;
-    ULONG fetched = 0;
-    while (names->Next(1, &name, &fetched) == S_OK && fetched == 1) ids.push_back(TakeString(name));
-    return ids;
+    LONG bias = 0;
+    FLOAT deadband = 0.0f;
+    const HRESULT hr = connection.Server()->AddGroup(name, active, rateMs, 1, &bias, &deadband, LOCALE_SYSTEM_DEFAULT,
+                                                     &handle_, &revisedRate_, IID_IOPCItemMgt,
+                                                     reinterpret_cast<IUnknown**>(items_.GetAddressOf()));
+    connection.Require(hr, L"AddGroup");
 }
 
-std::wstring TOpcConnection::ReadValueProperty(const std::wstring& itemId) const
+TOpcGroup::~TOpcGroup()
 {
-    ComPtr<IOPCItemProperties> properties;
-    Check(server_.As(&properties), L"QueryInterface(IOPCItemProperties)");
-    DWORD propertyId = 2;  // the item's value
-    VARIANT* values = nullptr;
-    HRESULT* errors = nullptr;
-    Check(properties->GetItemProperties(const_cast<LPWSTR>(itemId.c_str()), 1, &propertyId, &values, &errors),
-          L"IOPCItemProperties::GetItemProperties");
-    const HRESULT itemResult = errors[0];
-    VARIANT text;
-    VariantInit(&text);
-    HRESULT hr = itemResult;
-    if (SUCCEEDED(hr)) hr = VariantChangeType(&text, &values[0], VARIANT_ALPHABOOL, VT_BSTR);
-    std::wstring result = SUCCEEDED(hr) && V_BSTR(&text) ? V_BSTR(&text) : L"";
-    VariantClear(&text);
-    VariantClear(&values[0]);
-    CoTaskMemFree(values);
-    CoTaskMemFree(errors);
-    Check(hr, L"read of the value property");
-    return result;
+    items_.Reset();
+    if (handle_) connection_.Server()->RemoveGroup(handle_, TRUE);
+}
+
+std::vector<TAddedItem> TOpcGroup::AddItems(const std::vector<std::wstring>& ids)
+{
+    std::vector<OPCITEMDEF> defs(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        defs[i].szAccessPath = const_cast<wchar_t*>(L"");
+        defs[i].szItemID = const_cast<wchar_t*>(ids[i].c_str());
+        defs[i].bActive = TRUE;
+        defs[i].hClient = static_cast<OPCHANDLE>(i + 1);
+        defs[i].vtRequestedDataType = VT_EMPTY;
+    }
+    TaskMemArray<OPCITEMRESULT> results;
+    TaskMemArray<HRESULT> errors;
+    const HRESULT hr =
+        items_->AddItems(static_cast<DWORD>(ids.size()), defs.data(), results.put(ids.size()), errors.put(ids.size()));
+    connection_.Require(hr, L"AddItems");
+    std::vector<TAddedItem> added(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        added[i].ItemId = ids[i];
+        added[i].Error = errors.get() ? errors[i] : hr;
+        if (SUCCEEDED(added[i].Error) && results.get()) {
+            added[i].Server = results[i].hServer;
+            added[i].CanonicalType = results[i].vtCanonicalDataType;
+            added[i].AccessRights = results[i].dwAccessRights;
+        }
+    }
+    return added;
 }

@@ -1,0 +1,44 @@
+// The benchmark's cases against the real server; each returns its figures.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "OpcConnection.h"
+
+struct TLatency {
+    double MedianMs = 0;
+    double P95Ms = 0;
+    size_t Samples = 0;
+    size_t Missed = 0;  // writes whose change never arrived
+};
+// Write-to-OnDataChange latency of one item in a group at rateMs.
+TLatency MeasureLatency(const std::wstring& progId, DWORD rateMs, size_t samples);
+
+struct TLoad {
+    double CpuPercent = 0;          // of one core, over the window
+    double ReportedCpuPercent = 0;  // the same from GetProcessTimes
+    double IdleCpuPercent = 0;
+    double WineServerCpuPercent = -1;  // Wine's window and message server, when known
+    SIZE_T WorkingSet = 0, IdleWorkingSet = 0, PeakWorkingSet = 0;
+    size_t Delivered = 0;  // item changes that arrived in the window
+    size_t Expected = 0;   // item changes the writes made, times the groups
+    size_t Lost = 0;       // expected (group, item, value) that never arrived
+    double Seconds = 0;
+};
+// clients x groups x all items at rateMs while a writer plays the run model
+// once a second.
+// wineServerPid: Wine's server process (Linux pid) for its share, or 0.
+TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server, int clients,
+                  int groups, DWORD rateMs, double seconds, int wineServerPid = 0);
+
+struct TCycles {
+    SIZE_T Before = 0, After = 0;
+    double MsPerCycle = 0;
+    int Cycles = 0;
+    std::vector<SIZE_T> Trace;  // committed memory after every 100 cycles
+};
+// Connect, add group, add items, remove the group, disconnect; committed
+// memory of the server before and after.
+TCycles MeasureCycles(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server,
+                      int cycles);
