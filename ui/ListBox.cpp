@@ -1,5 +1,7 @@
 #include "ListBox.h"
 
+#include <vector>
+
 #include "DeferredRedraw.h"
 
 void TListBox::AddLine(const std::wstring& text)
@@ -7,10 +9,24 @@ void TListBox::AddLine(const std::wstring& text)
     SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TListBox::DeleteFirst(int count)
+void TListBox::KeepLast(int count)
 {
+    const int total = LineCount();
+    const int dropped = total - count;
+    if (dropped <= 0) return;
+    // Deleting a line at the top moves every line below it, so dropping many
+    // that way costs the square; the kept lines are added again instead.
+    std::vector<std::wstring> kept;
+    kept.reserve(static_cast<size_t>(count));
+    for (int i = dropped; i < total; ++i) kept.push_back(Line(i));
+    const auto top = static_cast<int>(SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0));
+    const auto selected = static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0));
     DeferRedraw(Handle());
-    for (int i = 0; i < count; ++i) SendMessageW(Handle(), LB_DELETESTRING, 0, 0);
+    SendMessageW(Handle(), LB_RESETCONTENT, 0, 0);
+    SendMessageW(Handle(), LB_INITSTORAGE, static_cast<WPARAM>(total), 0);
+    for (const auto& text : kept) AddLine(text);
+    SendMessageW(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top > dropped ? top - dropped : 0), 0);
+    if (selected >= dropped) SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(selected - dropped), 0);
 }
 
 int TListBox::LineCount() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0)); }

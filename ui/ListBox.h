@@ -5,7 +5,8 @@
 class TListBox : public TControl {
 public:
     void AddLine(const std::wstring& text);
-    void DeleteFirst(int count);
+    // Drops all but the newest count lines; the view stays on the lines it showed.
+    void KeepLast(int count);
     int LineCount() const;
     std::wstring Line(int index) const;
     void SetRowHeight(int pixels);

@@ -11,7 +11,6 @@ void TServerLog::Append(const std::wstring& text)
             if (follow_) ShowLastLine();
         }))
         follow_ = LastLineVisible();
-    const int excess = LineCount() - MaxLines + 1;
-    if (excess > 0) DeleteFirst(excess);
+    if (LineCount() >= MaxLines) KeepLast(KeptLines - 1);
     AddLine(text);
 }

@@ -56,5 +56,5 @@ private:
     TOpcItemServer& server_;
     mutable TCriticalSection mapLock_;
     mutable TCriticalSection groupItemLock_;
-    std::map<std::wstring, TServerItem*, LessTextI> map_;
+    std::map<std::wstring, TServerItem*, LessOrdinalI> map_;
 };

@@ -19,6 +19,16 @@ struct LessTextI {
     bool operator()(std::wstring_view a, std::wstring_view b) const noexcept { return CompareTextI(a, b) < 0; }
 };
 
+// Case-insensitive order by code point, several times cheaper than the
+// locale's: for lookups on every call whose order nobody sees.
+struct LessOrdinalI {
+    bool operator()(std::wstring_view a, std::wstring_view b) const noexcept
+    {
+        return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+               CSTR_LESS_THAN;
+    }
+};
+
 // Wide <-> 8-bit conversion in the system's ANSI code page.
 std::string WideToAnsi(std::wstring_view text);
 std::wstring AnsiToWide(std::string_view text);

@@ -198,13 +198,28 @@ TEST_F(TOperatorView, DoubleClickOnDataOfAnotherKindIsAnError)
     EXPECT_NE(boxes[0].Flags & MB_ICONERROR, 0u);
 }
 
-TEST_F(TOperatorView, LogKeepsTheNewestTenThousandLines)
+TEST_F(TOperatorView, AFullLogDropsItsOldestHalfAndKeepsTheViewWhereItWas)
 {
     // Hidden, the list box skips its scroll-bar repaint per line: same lines, a fraction of the time.
     ShowWindow(form->Handle(), SW_HIDE);
-    const int total = TServerLog::MaxLines + 5;
-    for (int i = 0; i < total; ++i) AddLogLine(L"line " + std::to_wstring(i));
+    for (int i = 0; i < TServerLog::MaxLines; ++i) AddLogLine(L"line " + std::to_wstring(i));
     ASSERT_EQ(form->ServerLog.LineCount(), TServerLog::MaxLines);
-    EXPECT_EQ(form->ServerLog.Line(0), L"line 5");
-    EXPECT_EQ(form->ServerLog.Line(TServerLog::MaxLines - 1), L"line " + std::to_wstring(total - 1));
+    EXPECT_EQ(form->ServerLog.Line(0), L"line 0");
+    PumpFor(50);  // the burst of lines is over: the log follows its newest line no more once scrolled up
+    const HWND log = form->ServerLog.Handle();
+    SendMessageW(log, LB_SETTOPINDEX, 7000, 0);
+    SendMessageW(log, LB_SETCURSEL, 7001, 0);
+
+    AddLogLine(L"one more");
+    const int dropped = TServerLog::MaxLines - TServerLog::KeptLines + 1;
+    ASSERT_EQ(form->ServerLog.LineCount(), TServerLog::KeptLines);
+    EXPECT_EQ(form->ServerLog.Line(0), L"line " + std::to_wstring(dropped));
+    EXPECT_EQ(form->ServerLog.Line(TServerLog::KeptLines - 2), L"line " + std::to_wstring(TServerLog::MaxLines - 1));
+    EXPECT_EQ(form->ServerLog.Line(TServerLog::KeptLines - 1), L"one more");
+    PumpFor(50);
+    EXPECT_EQ(SendMessageW(log, LB_GETTOPINDEX, 0, 0), 7000 - dropped) << "the lines in view stay in view";
+    EXPECT_EQ(SendMessageW(log, LB_GETCURSEL, 0, 0), 7001 - dropped);
+    for (int i = 0; i < TServerLog::MaxLines; ++i) AddLogLine(L"more " + std::to_wstring(i));
+    EXPECT_LE(form->ServerLog.LineCount(), TServerLog::MaxLines);
+    EXPECT_EQ(form->ServerLog.Line(form->ServerLog.LineCount() - 1), L"more " + std::to_wstring(TServerLog::MaxLines - 1));
 }

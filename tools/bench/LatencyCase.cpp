@@ -4,13 +4,14 @@
 
 #include "BenchCases.h"
 #include "BenchTarget.h"
+#include "WatchSinks.h"
 #include "com/ComBoundary.h"
 
 namespace {
 
 constexpr wchar_t kLatencyItem[] = L"String.Remote State";
 
-class TArrivalSink final : public TComObject<IOPCDataCallback> {
+class TArrivalSink final : public TDataChangeSink {
 public:
     std::wstring Awaited;
     double ArrivedAt = 0;
@@ -25,16 +26,6 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
-                                HRESULT*) noexcept override
-    {
-        return S_OK;
-    }
-    STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) noexcept override
-    {
-        return S_OK;
-    }
-    STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) noexcept override { return S_OK; }
 };
 
 }  // namespace

@@ -8,12 +8,14 @@
 
 #include "BenchCases.h"
 #include "BenchTarget.h"
+#include "ControllerClock.h"
 #include "ProcessModel.h"
+#include "WatchSinks.h"
 
 namespace {
 
 // Records, while Recording, every (item, text) a group receives.
-class TRecordingSink final : public TComObject<IOPCDataCallback> {
+class TRecordingSink final : public TDataChangeSink {
 public:
     explicit TRecordingSink(const bool& recording) : recording_(recording) {}
 
@@ -35,16 +37,6 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
-                                HRESULT*) noexcept override
-    {
-        return S_OK;
-    }
-    STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) noexcept override
-    {
-        return S_OK;
-    }
-    STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) noexcept override { return S_OK; }
 
 private:
     const bool& recording_;
@@ -62,22 +54,6 @@ struct TLoadClient {
     std::vector<TSubscribedGroup> Groups;
 };
 
-std::wstring ControllerDateTime()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t date[64] = {}, time[64] = {};
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 64);
-    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 64);
-    return std::wstring(date) + L" " + time;
-}
-
-wchar_t DecimalSeparator()
-{
-    wchar_t sep[8] = L".";
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, 8);
-    return sep[0] ? sep[0] : L'.';
-}
 
 }  // namespace
 

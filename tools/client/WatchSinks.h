@@ -19,13 +19,10 @@ struct TWatchChange {
 
 using TChangeHandler = std::function<void(const TWatchChange&)>;
 
-class TWatchCallback final : public TComObject<IOPCDataCallback> {
+// A data callback for clients that only subscribe: the completions of
+// asynchronous calls they never make are answered and ignored.
+class TDataChangeSink : public TComObject<IOPCDataCallback> {
 public:
-    explicit TWatchCallback(TChangeHandler handler) : handler_(std::move(handler)) {}
-
-    STDMETHODIMP OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality, HRESULT hrMastererror,
-                              DWORD dwCount, OPCHANDLE* phClientItems, VARIANT* pvValues, WORD* pwQualities,
-                              FILETIME* pftTimeStamps, HRESULT* pErrors) noexcept override;
     STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
                                 HRESULT*) noexcept override
     {
@@ -36,6 +33,15 @@ public:
         return S_OK;
     }
     STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) noexcept override { return S_OK; }
+};
+
+class TWatchCallback final : public TDataChangeSink {
+public:
+    explicit TWatchCallback(TChangeHandler handler) : handler_(std::move(handler)) {}
+
+    STDMETHODIMP OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality, HRESULT hrMastererror,
+                              DWORD dwCount, OPCHANDLE* phClientItems, VARIANT* pvValues, WORD* pwQualities,
+                              FILETIME* pftTimeStamps, HRESULT* pErrors) noexcept override;
 
 private:
     TChangeHandler handler_;

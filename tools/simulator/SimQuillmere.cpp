@@ -13,10 +13,12 @@
 #include <utility>
 #include <vector>
 
+#include "ControllerClock.h"
 #include "HResultText.h"
 #include "OpcConnection.h"
 #include "ProcessModel.h"
 #include "Report.h"
+#include "WatchSinks.h"
 #include "com/ComBoundary.h"
 #include "com/ComOwners.h"
 #include "com/OpcElementCleanup.h"
@@ -88,30 +90,11 @@ void PumpFor(DWORD ms)
     }
 }
 
-// The controller's clock in the user's date and time formats, as the server's
-// trend reads it back.
-std::wstring ControllerDateTime()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t date[64] = {}, time[64] = {};
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 64);
-    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 64);
-    return std::wstring(date) + L" " + time;
-}
-
-wchar_t DecimalSeparator()
-{
-    wchar_t sep[8] = L".";
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, 8);
-    return sep[0] ? sep[0] : L'.';
-}
-
 enum class TRemote { Start, Reset, Stop };
 constexpr const wchar_t* kRemoteFlags[] = {L"Flag.Remote START", L"Flag.Remote RESET", L"Flag.Remote STOP"};
 
 // Notes which remote flags were set; client handles are the TRemote values + 1.
-class TRemoteFlagSink final : public TComObject<IOPCDataCallback> {
+class TRemoteFlagSink final : public TDataChangeSink {
 public:
     std::vector<TRemote> Pending;
 
@@ -127,16 +110,6 @@ public:
             }
         });
     }
-    STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
-                                HRESULT*) noexcept override
-    {
-        return S_OK;
-    }
-    STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) noexcept override
-    {
-        return S_OK;
-    }
-    STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) noexcept override { return S_OK; }
 };
 
 // One session with the server: the group the run is written through and the
