@@ -23,8 +23,12 @@ wineserver -k 2>/dev/null || true
 wineserver -p
 tag="$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))"
 wspid=0
-for p in $(pgrep -u "$(id -u)" wineserver || true); do
-  case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$tag") wspid=$p ;; esac
+for _ in $(seq 50); do  # it may not have entered its folder yet
+  for p in $(pgrep -u "$(id -u)" wineserver || true); do
+    case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$tag") wspid=$p ;; esac
+  done
+  [ "$wspid" -ne 0 ] && break
+  sleep 0.1
 done
 
 "$run" "$build/bin/srvZEV30.exe" /RegServer
