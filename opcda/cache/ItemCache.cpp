@@ -39,9 +39,26 @@ void ReadServerItem(TServerItemRef& item, UniqueVariant& value, WORD& quality)
     item.Server().ReadItemValue(item.Handle(), quality, *value.put());
 }
 
+namespace {
+
+// A value that holds an object: converting it would call the object's
+// IDispatch::Invoke, which is the client's code, on the server's thread in the
+// middle of the write.
+bool HoldsObject(const VARIANT& value) noexcept
+{
+    const VARTYPE type = V_VT(&value) & VT_TYPEMASK;
+    if (type == VT_DISPATCH || type == VT_UNKNOWN) return true;
+    if (V_VT(&value) == (VT_BYREF | VT_VARIANT)) return V_VARIANTREF(&value) && HoldsObject(*V_VARIANTREF(&value));
+    return false;
+}
+
+}  // namespace
+
 void WriteServerItem(TServerItemRef& item, const VARIANT& value)
 {
     if (!TAccessRights::FromOpc(item.AccessRights()).Writeable()) RaiseOpcError(OPC_E_BADRIGHTS);
+    // Refused with what the conversion answers for other values without text.
+    if (HoldsObject(value)) RaiseOpcError(DISP_E_TYPEMISMATCH);
     try {
         if (V_VT(&value) == item.CanonicalType()) {
             item.Server().WriteItemValue(item.Handle(), value);

@@ -34,7 +34,8 @@ TServerItemRefPtr LookupItemRef(const std::wstring& itemId);
 void ReadServerItem(TServerItemRef& item, UniqueVariant& value, WORD& quality);
 
 // Writes value, converted to the canonical type first when its type differs.
-// Raises EOpcError: OPC_E_BADRIGHTS when the item is not writeable; the
+// Raises EOpcError: OPC_E_BADRIGHTS when the item is not writeable;
+// DISP_E_TYPEMISMATCH for a value that holds an object (never converted); the
 // conversion's HRESULT when VariantChangeType fails; OPC_E_BADTYPE when the
 // conversion or WriteItemValue raises a conversion error (EVariantError, or
 // the standard library's std::invalid_argument and std::out_of_range, which is

@@ -3,6 +3,9 @@
 // and the data changes of the update cycle.
 #include <olectl.h>
 
+#include <atomic>
+#include <functional>
+
 #include "GroupClient.h"
 
 namespace {
@@ -54,6 +57,108 @@ TEST_F(Io, WritesStoreTheFormattedTextAndFailPerItem)
     const std::vector<TReadItem> read = group.Read(OPC_DS_DEVICE, handles);
     EXPECT_EQ(TextOf(read[0].value.get()), L"0.0000025");
     EXPECT_EQ(TextOf(read[1].value.get()), L"Plant North");
+}
+
+// What the table keeps of a written text: the text in the system's ANSI code
+// page, read back in wide characters.
+std::wstring ThroughCodePage(const std::wstring& text)
+{
+    if (text.empty()) return text;
+    const int n = static_cast<int>(text.size());
+    std::string ansi(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), n, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), n, ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr);
+    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+TEST_F(Io, TextsOfAnyLengthAndContentComeBackAsStoredAndLeaveTheOtherItemsAlone)
+{
+    TClientGroup group = Group();
+    const std::vector<OPCHANDLE> handles = group.Add({kPlant, kLayer});
+    ASSERT_EQ(group.Write({handles[1]}, {L"7"}), (std::vector<HRESULT>{S_OK}));
+    const std::wstring texts[] = {
+        L"",
+        std::wstring(1 << 20, L'x'),                 // a megabyte of text
+        std::wstring(L"before\0after", 12),          // a NUL inside the string
+        L"Schicht \u00e4\u00f6\u00fc \u03a9 \u2713",  // letters the code page may lack
+        L"line one\r\nline two\ttab",
+    };
+    for (const std::wstring& text : texts) {
+        SCOPED_TRACE(testing::Message() << "text of " << text.size() << " characters");
+        ASSERT_EQ(group.Write({handles[0]}, {text}), (std::vector<HRESULT>{S_OK}));
+        for (OPCDATASOURCE source : {OPC_DS_DEVICE, OPC_DS_CACHE}) {
+            const std::vector<TReadItem> read = group.Read(source, handles);
+            EXPECT_EQ(TextOf(read[0].value.get()), ThroughCodePage(text)) << "source " << source;
+            EXPECT_EQ(read[0].quality, OPC_QUALITY_GOOD);
+            EXPECT_EQ(TextOf(read[1].value.get()), L"7");
+        }
+    }
+}
+
+// An object a client might put into a value: asked for its value, it says so.
+class TValueObject final : public TComObject<IDispatch> {
+public:
+    std::atomic<int> Invoked{0};
+    STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override { *count = 0; return S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) noexcept override
+    {
+        ++Invoked;
+        if (result) {
+            V_VT(result) = VT_BSTR;
+            V_BSTR(result) = SysAllocString(L"from the client's object");
+        }
+        return S_OK;
+    }
+};
+
+// Values without a text are refused per item and change nothing; values that
+// hold an object are refused without a call into the object (the server's
+// thread would run the client's code in the middle of the write).
+TEST_F(Io, ValuesWithoutTextAreRefusedAndObjectsAreNeverCalled)
+{
+    TClientGroup group = Group();
+    const std::vector<OPCHANDLE> handles = group.Add({kPlant, kPressure});
+    ASSERT_EQ(group.Write(handles, {L"kept", L"0.0000025"}), (std::vector<HRESULT>{S_OK, S_OK}));
+    auto object = MakeComObject<TValueObject>();
+    IDispatch* objectRef = object.Get();
+    UniqueVariant inner;
+    V_VT(inner.put()) = VT_DISPATCH;
+    V_DISPATCH(&inner.get()) = object.Get();
+    object->AddRef();
+
+    struct TCase {
+        const char* Name;
+        std::function<void(VARIANT&)> Fill;
+    };
+    const TCase cases[] = {
+        {"null", [](VARIANT& v) { V_VT(&v) = VT_NULL; }},
+        {"error", [](VARIANT& v) { V_VT(&v) = VT_ERROR; V_ERROR(&v) = E_FAIL; }},
+        {"array", [](VARIANT& v) { V_VT(&v) = VT_ARRAY | VT_I4; V_ARRAY(&v) = SafeArrayCreateVector(VT_I4, 0, 3); }},
+        {"dispatch", [&](VARIANT& v) { V_VT(&v) = VT_DISPATCH; V_DISPATCH(&v) = object.Get(); object->AddRef(); }},
+        {"unknown", [&](VARIANT& v) { V_VT(&v) = VT_UNKNOWN; V_UNKNOWN(&v) = object.Get(); object->AddRef(); }},
+        {"dispatch by reference", [&](VARIANT& v) { V_VT(&v) = VT_BYREF | VT_DISPATCH; V_DISPATCHREF(&v) = &objectRef; }},
+        {"variant by reference", [&](VARIANT& v) { V_VT(&v) = VT_BYREF | VT_VARIANT; V_VARIANTREF(&v) = &inner.get(); }},
+    };
+    ComPtr<IOPCSyncIO> io = group.As<IOPCSyncIO>();
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        UniqueVariant value;
+        c.Fill(*value.put());
+        for (OPCHANDLE handle : handles) {
+            VARIANT shallow = value.get();
+            TaskMemArray<HRESULT> errors;
+            EXPECT_EQ(io->Write(1, &handle, &shallow, errors.put(1)), S_FALSE);
+            ASSERT_TRUE(errors.get());
+            EXPECT_EQ(errors[0], DISP_E_TYPEMISMATCH);
+        }
+        const std::vector<TReadItem> read = group.Read(OPC_DS_DEVICE, handles);
+        EXPECT_EQ(TextOf(read[0].value.get()), L"kept");
+        EXPECT_EQ(TextOf(read[1].value.get()), L"0.0000025");
+    }
+    EXPECT_EQ(object->Invoked.load(), 0);
 }
 
 TEST_F(Io, AsynchronousCallsNeedACallbackAndReportEveryItemInTheirCompletion)
