@@ -32,3 +32,5 @@ struct LessOrdinalI {
 // Wide <-> 8-bit conversion in the system's ANSI code page.
 std::string WideToAnsi(std::wstring_view text);
 std::wstring AnsiToWide(std::string_view text);
+// Wide text as UTF-8, for what programs print.
+std::string WideToUtf8(std::wstring_view text);

@@ -3,23 +3,16 @@
 // the axes by navigation mode.
 #include <gtest/gtest.h>
 
-#include "TrendChart.h"
-#include "TrendValues.h"
+#include "TrendFixture.h"
 
 namespace {
 
-class TTrendLoggerTest : public ::testing::Test {
+class TTrendLoggerTest : public TTrendFixture {
 protected:
     void SetUp() override
     {
-        trend.Logger.Now = [this] { return now; };
-        trend.SetUpSeries();
-        trend.SetUpAllSeriesCaption();
-        trend.SetUpNavigation();
-        trend.SetUpRanges(now);
-        trend.SetUpFirstValues();
-        trend.SetUpColors();
-        trend.SetUpReadout();
+        now = kTrendStart + 5 * kOneSecond;
+        TTrendFixture::SetUp();
     }
     size_t Points(int series) const { return trend.Chart9.Series(series).Count(); }
     size_t TotalPoints() const
@@ -28,10 +21,6 @@ protected:
         for (int n = 0; n < kTrendSeriesCount; ++n) sum += Points(n);
         return sum;
     }
-
-    TItemValueTable table;
-    TTrendChart trend{table};
-    double now = kTrendStart + 5 * kOneSecond;
 };
 
 }  // namespace

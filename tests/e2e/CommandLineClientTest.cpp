@@ -8,6 +8,7 @@
 #include "ConnectedServer.h"
 #include "ProxiedInterfaces.h"
 #include "RegistryProbe.h"
+#include "com/TextUtil.h"
 #include "ToolProcess.h"
 #include "registration/ServerRegistration.h"
 
@@ -24,14 +25,6 @@ std::vector<std::string> Lines(const std::string& text)
         lines.push_back(line);
     }
     return lines;
-}
-
-std::string Utf8(const std::wstring& text)
-{
-    std::string result(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), static_cast<int>(result.size()), nullptr, nullptr);
-    result.pop_back();
-    return result;
 }
 
 bool Runs32BitPrograms()
@@ -100,7 +93,7 @@ protected:
         TExpected expected;
         OPCSERVERSTATUS* status = nullptr;
         EXPECT_EQ(server_->GetStatus(&status), S_OK);
-        expected.Vendor = Utf8(TakeString(status->szVendorInfo));
+        expected.Vendor = WideToUtf8(TakeString(status->szVendorInfo));
         expected.Version = std::to_string(status->wMajorVersion) + "." + std::to_string(status->wMinorVersion) + "." +
                            std::to_string(status->wBuildNumber);
         CoTaskMemFree(status);
@@ -111,7 +104,7 @@ protected:
                   S_OK);
         LPWSTR name = nullptr;
         ULONG fetched = 0;
-        while (names->Next(1, &name, &fetched) == S_OK) expected.Browse.push_back(Utf8(TakeString(name)));
+        while (names->Next(1, &name, &fetched) == S_OK) expected.Browse.push_back(WideToUtf8(TakeString(name)));
         return expected;
     }
 

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "GroupClient.h"
+#include "com/TextUtil.h"
 
 namespace {
 
@@ -61,16 +62,7 @@ TEST_F(Io, WritesStoreTheFormattedTextAndFailPerItem)
 
 // What the table keeps of a written text: the text in the system's ANSI code
 // page, read back in wide characters.
-std::wstring ThroughCodePage(const std::wstring& text)
-{
-    if (text.empty()) return text;
-    const int n = static_cast<int>(text.size());
-    std::string ansi(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), n, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), n, ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr);
-    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
+std::wstring ThroughCodePage(const std::wstring& text) { return AnsiToWide(WideToAnsi(text)); }
 
 TEST_F(Io, TextsOfAnyLengthAndContentComeBackAsStoredAndLeaveTheOtherItemsAlone)
 {

@@ -75,43 +75,6 @@ DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, DWORD timeoutM
     return code;
 }
 
-DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, std::string& output, DWORD timeoutMs)
-{
-    output.clear();
-    wchar_t dir[MAX_PATH] = {}, file[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, dir);
-    if (!GetTempFileNameW(dir, L"out", 0, file)) return ~0u;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return ~0u;
-    std::wstring commandLine = L"\"" + exe + L"\" " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out;
-    si.hStdError = out;
-    PROCESS_INFORMATION pi{};
-    DWORD code = ~0u;
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
-            GetExitCodeProcess(pi.hProcess, &code);
-        else
-            TerminateProcess(pi.hProcess, 99);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    CloseHandle(out);
-    HANDLE in = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (in != INVALID_HANDLE_VALUE) {
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(in, buffer, sizeof buffer, &read, nullptr) && read > 0) output.append(buffer, read);
-        CloseHandle(in);
-    }
-    DeleteFileW(file);
-    return code;
-}
-
 DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs)
 {
     return RunToEnd(BesideTest(kServerExe), args, timeoutMs);

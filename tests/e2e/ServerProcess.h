@@ -44,8 +44,7 @@ DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, DWORD timeoutM
 // The same for the srvZEV30.exe beside the test.
 DWORD RunServerToEnd(const std::wstring& args, DWORD timeoutMs = 30000);
 
-// The same, with the program's standard output captured into output.
-DWORD RunToEnd(const std::wstring& exe, const std::wstring& args, std::string& output, DWORD timeoutMs = 30000);
+// (RunTool in ToolProcess.h also captures what the program prints.)
 
 // regsvr32 of the system's own bitness (wow64: the 32-bit one), silent; /u when unregister.
 DWORD RunRegsvr32(const std::wstring& dll, bool unregister, bool wow64 = false);

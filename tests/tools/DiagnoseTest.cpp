@@ -7,13 +7,13 @@
 #include <set>
 
 #include "Diagnose.h"
+#include "ProxiedInterfaces.h"
 #include "opcda.h"
 
 namespace {
 
 constexpr wchar_t kProgId[] = L"Test.Server.1";
 constexpr wchar_t kClassId[] = L"{0DF01D1E-7A53-4E0E-9C39-5D3D2D6C0A11}";
-constexpr wchar_t kProxyClassId[] = L"{71E208FE-B883-407B-896F-84B87C4F07C4}";  // the project's proxy DLL
 
 std::wstring Guid(const GUID& g)
 {

@@ -44,7 +44,7 @@ TVerdict Verdict(bool met) { return met ? TVerdict::Pass : TVerdict::Miss; }
 
 void Say(const std::wstring& text)
 {
-    const std::string line = Utf8(text) + "\n";
+    const std::string line = WideToUtf8(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }

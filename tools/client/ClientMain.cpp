@@ -13,7 +13,7 @@ namespace {
 
 void Fail(const std::wstring& message)
 {
-    const std::string text = "OpcClient: " + Utf8(message) + "\n";
+    const std::string text = "OpcClient: " + WideToUtf8(message) + "\n";
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }

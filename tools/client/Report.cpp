@@ -23,16 +23,6 @@ TField AbsentField(std::wstring name) { return {std::move(name), L"", false, tru
 
 TField FlagField(std::wstring name, bool value) { return {std::move(name), value ? L"true" : L"false", true, false}; }
 
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty()) return {};
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 std::string JsonString(const std::wstring& text)
 {
     std::wstring escaped = L"\"";
@@ -64,7 +54,7 @@ std::string JsonString(const std::wstring& text)
         }
     }
     escaped += L'"';
-    return Utf8(escaped);
+    return WideToUtf8(escaped);
 }
 
 std::string JsonLine(const TRecord& record)
@@ -74,7 +64,7 @@ std::string JsonLine(const TRecord& record)
         const TField& f = record[i];
         if (i) line += ",";
         line += JsonString(f.Name) + ":";
-        line += f.Null ? std::string("null") : f.Raw ? Utf8(f.Text) : JsonString(f.Text);
+        line += f.Null ? std::string("null") : f.Raw ? WideToUtf8(f.Text) : JsonString(f.Text);
     }
     return line + "}";
 }
@@ -102,7 +92,7 @@ std::string TableLine(const std::vector<std::wstring>& cells, const std::vector<
         line += i + 1 < cells.size() ? Padded(cells[i], widths[i]) : cells[i];
     }
     while (!line.empty() && line.back() == L' ') line.pop_back();
-    return Utf8(line) + "\n";
+    return WideToUtf8(line) + "\n";
 }
 
 }  // namespace
@@ -191,7 +181,7 @@ void TReport::Note(const std::wstring& text)
 {
     if (json_) return;
     Flush();
-    Write(Utf8(text) + "\n");
+    Write(WideToUtf8(text) + "\n");
 }
 
 void TReport::Properties(const TRecord& record)

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "com/TextUtil.h"  // WideToUtf8, for what the tools print
+
 // One field: a text, or a JSON literal (a number, true, false) written
 // unquoted, or absent (null in JSON, empty in a table).
 struct TField {
@@ -35,8 +37,6 @@ std::string JsonLine(const TRecord& record);
 // each column as wide as its widest cell. Fields are matched by name; the
 // columns are those of the first record, less those absent from every record.
 std::string TableText(const std::vector<TRecord>& records);
-// UTF-8 of a wide text.
-std::string Utf8(const std::wstring& text);
 
 class TReport {
 public:

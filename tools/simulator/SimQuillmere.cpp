@@ -44,7 +44,7 @@ BOOL WINAPI OnConsoleControl(DWORD) noexcept
 
 void Say(const std::wstring& text)
 {
-    const std::string line = "SimQuillmere: " + Utf8(text) + "\n";
+    const std::string line = "SimQuillmere: " + WideToUtf8(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
