@@ -40,7 +40,8 @@ double Clamp(double p) { return p < -1e7 ? -1e7 : p > 1e7 ? 1e7 : p; }
 int Round(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
 // The line drawn segment by segment: in each column a segment crosses, the
-// rows between where it enters and leaves that column.
+// rows between where it enters and leaves that column, each worked out from
+// the two points' values before it is clamped.
 TPixels ReferencePixels(const TChartSeries& s, const TAxisScale& xs, const TAxisScale& ys)
 {
     TPixels out;
@@ -51,16 +52,20 @@ TPixels ReferencePixels(const TChartSeries& s, const TAxisScale& xs, const TAxis
         if (c >= kPlot.Left && c <= kPlot.Right) AddRows(out, c, Round(py(0)), Round(py(0)));
     }
     for (size_t i = 1; i < s.Count(); ++i) {
-        const double x0 = px(i - 1), y0 = py(i - 1), x1 = px(i), y1 = py(i);
+        const double x0 = px(i - 1), x1 = px(i);
+        const double exact0 = xs.ToPixel(s.XValue(i - 1)), exact1 = xs.ToPixel(s.XValue(i));
+        const auto rowAt = [&](double x) {
+            const double t = (x - exact0) / (exact1 - exact0);
+            const double a = s.YValue(i - 1), b = s.YValue(i);
+            return Clamp(ys.ToPixel(t <= 0.5 ? a + t * (b - a) : b + (1 - t) * (a - b)));
+        };
         const double xa = std::min(x0, x1), xb = std::max(x0, x1);
-        const double slope = xb > xa ? (y1 - y0) / (x1 - x0) : 0;
         for (int k = std::max(kPlot.Left, Round(xa)); k <= std::min(kPlot.Right, Round(xb)); ++k) {
-            const double a = std::max(xa, k - 0.5), b = std::min(xb, k + 0.5);
-            const double ya = y0 + (a - x0) * slope, yb = y0 + (b - x0) * slope;
             if (xb == xa) {  // both in one pixel column
-                AddRows(out, k, Round(std::min(y0, y1)), Round(std::max(y0, y1)));
+                AddRows(out, k, Round(std::min(py(i - 1), py(i))), Round(std::max(py(i - 1), py(i))));
                 continue;
             }
+            const double ya = rowAt(std::max(xa, k - 0.5)), yb = rowAt(std::min(xb, k + 0.5));
             AddRows(out, k, Round(std::min(ya, yb)), Round(std::max(ya, yb)));
         }
     }
@@ -106,6 +111,24 @@ TEST(SeriesSpans, CoverExactlyThePixelsOfTheLineDrawnPointByPoint)
             EXPECT_EQ(PixelsOf(spans), ReferencePixels(series, xs, ys)) << shape.Name << " over " << xs.Max - xs.Min;
         }
     }
+}
+
+TEST(SeriesSpans, ASteepSegmentCrossesThePlotWhereItsValuesSay)
+{
+    // A step from 0 to 100 within one second, zoomed so far into Y 10 that
+    // both points lie millions of rows outside: the line reaches 10 a tenth
+    // of the way, so it crosses the plot in column 100 + 600 / 10 alone.
+    TChartSeries series(L"s", 0);
+    series.AddXY(0, 0, 0);
+    series.AddXY(1 / 86400.0, 100, 0);
+    const TAxisScale xs{0, 1 / 86400.0, 100, 700};
+    const TAxisScale ys{10 - 0.0001, 10 + 0.0001, double(kPlot.Bottom), double(kPlot.Top)};
+    std::vector<TColumnSpan> spans;
+    BuildSeriesSpans(series, xs, ys, kPlot, spans);
+    std::set<int> crossing;
+    for (const TColumnSpan& s : spans)
+        if (s.Top <= kPlot.Bottom && s.Bottom >= kPlot.Top) crossing.insert(s.X);
+    EXPECT_EQ(crossing, std::set<int>{160});
 }
 
 TEST(SeriesSpans, DenseDataGiveAboutOneSpanPerColumn)

@@ -1,6 +1,8 @@
 // TChartAxis: the range, scaling and labels of one axis. A manual axis holds
 // the range it is given (even a minimum above its maximum, which draws
 // nothing); an automatic one takes the range of the data from its chart.
+// Setting a range or the scaling ends a zoom of the chart that was in force:
+// there is then no zoom left to undo.
 #pragma once
 #include <string>
 
@@ -8,7 +10,7 @@ class TChartModel;
 
 class TChartAxis {
 public:
-    TChartAxis(const TChartModel& chart, bool dateTime) : chart_(chart), dateTime_(dateTime) {}
+    TChartAxis(TChartModel& chart, bool dateTime) : chart_(chart), dateTime_(dateTime) {}
     TChartAxis(const TChartAxis&) = delete;
     TChartAxis& operator=(const TChartAxis&) = delete;
 
@@ -45,8 +47,10 @@ public:
 private:
     friend class TChartModel;
     void Changed() noexcept { ++revision_; }
+    // The zoom's own way to the range: it leaves the zoom in force.
+    void Apply(double minimum, double maximum, bool automatic);
 
-    const TChartModel& chart_;
+    TChartModel& chart_;
     bool dateTime_;
     // An automatic axis' range is the chart's to refresh, also through const access.
     mutable double minimum_ = 0, maximum_ = 1;

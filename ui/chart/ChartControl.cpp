@@ -19,6 +19,7 @@ void TChart::CreateChart(HWND parent)
     args.Parent = parent;
     args.Bounds = RECT{0, 0, 10, 10};
     model_.SetMetrics(painter_.MeasureMetrics());
+    model_.SetLabelMeasure(painter_.LabelMeasure());
     Create(args);
 }
 

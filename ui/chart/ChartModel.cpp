@@ -3,7 +3,27 @@
 #include <algorithm>
 #include <cmath>
 
+#include "AxisLabels.h"
+
 namespace {
+
+// Label widths without a painter, about as Arial 13 pixels writes them.
+int EstimatedLabelWidth(std::wstring_view text)
+{
+    int width = 0;
+    for (wchar_t c : text) width += (c >= L'0' && c <= L'9') ? 7 : (c == L'E' || c == L'+') ? 8 : 4;
+    return width;
+}
+
+// Widens lo..hi about its middle to the narrowest range the axis can label.
+void WidenToLabelledRange(const TChartAxis& axis, const TLabelRoom& room, double& lo, double& hi)
+{
+    const double narrowest = NarrowestLabelledRange(axis, lo, hi, room);
+    if (hi - lo >= narrowest) return;
+    const double middle = lo / 2 + hi / 2;
+    lo = middle - narrowest / 2;
+    hi = middle + narrowest / 2;
+}
 
 // A range of one value gets room around it, so the line lies in the middle.
 void WidenSingleValue(double& lo, double& hi)
@@ -39,12 +59,23 @@ void TChartAxis::SetRange(double minimum, double maximum)
     if (!automatic_ && minimum_ == minimum && maximum_ == maximum) return;
     minimum_ = minimum;
     maximum_ = maximum;
+    chart_.ForgetZoom();
     Changed();
 }
 
 void TChartAxis::SetAutomatic(bool automatic)
 {
     if (automatic_ == automatic) return;
+    automatic_ = automatic;
+    chart_.ForgetZoom();
+    Changed();
+}
+
+void TChartAxis::Apply(double minimum, double maximum, bool automatic)
+{
+    if (automatic_ == automatic && minimum_ == minimum && maximum_ == maximum) return;
+    minimum_ = minimum;
+    maximum_ = maximum;
     automatic_ = automatic;
     Changed();
 }
@@ -83,6 +114,7 @@ TChartModel::TChartModel() : bottom_(*this, true), left_(*this, false)
 {
     bottom_.labelFormat_ = L"hh:mm:ss";
     left_.labelFormat_ = L"0.000";
+    labelMeasure_ = EstimatedLabelWidth;
 }
 
 TChartSeries& TChartModel::AddSeries(std::wstring title, TChartColor color)
@@ -140,32 +172,46 @@ TChartPoint TChartModel::AxisValuesAt(int x, int y) const
     return TChartPoint{XScale().ToValue(x), YScale().ToValue(y)};
 }
 
+void TChartModel::SetLabelMeasure(TTextMeasure measure)
+{
+    if (!measure) return;
+    labelMeasure_ = std::move(measure);
+    ++revision_;
+}
+
+TLabelRoom TChartModel::LeftLabelRoom(int labelWidth) const
+{
+    return TLabelRoom{labelMeasure_, labelWidth - metrics_.TickLength - metrics_.LabelGap};
+}
+
 void TChartModel::Zoom(const TPixelRect& area)
 {
     if (area.Right <= area.Left || area.Bottom <= area.Top) return;
     const TAxisScale xs = XScale(), ys = YScale();
     if (!xs.Valid() || !ys.Valid()) return;
+    double x0 = xs.ToValue(area.Left), x1 = xs.ToValue(area.Right);
+    double y0 = ys.ToValue(area.Bottom), y1 = ys.ToValue(area.Top);
+    if (!(x1 > x0) || !(y1 > y0)) return;
+    WidenToLabelledRange(bottom_, LeftLabelRoom(), x0, x1);
+    WidenToLabelledRange(left_, LeftLabelRoom(), y0, y1);
     if (!beforeZoom_)
         beforeZoom_ = TZoomState{{bottom_.Minimum(), bottom_.Maximum(), bottom_.Automatic()},
                                  {left_.Minimum(), left_.Maximum(), left_.Automatic()}};
-    bottom_.SetAutomatic(false);
-    left_.SetAutomatic(false);
-    bottom_.SetRange(xs.ToValue(area.Left), xs.ToValue(area.Right));
-    left_.SetRange(ys.ToValue(area.Bottom), ys.ToValue(area.Top));
+    bottom_.Apply(x0, x1, false);
+    left_.Apply(y0, y1, false);
     if (OnZoom) OnZoom();
 }
 
 void TChartModel::UndoZoom()
 {
-    if (beforeZoom_) {
+    const bool restored = beforeZoom_.has_value();
+    if (restored) {
         const TZoomState state = *beforeZoom_;
         beforeZoom_.reset();
-        bottom_.SetRange(state.Bottom.Min, state.Bottom.Max);
-        bottom_.SetAutomatic(state.Bottom.Automatic);
-        left_.SetRange(state.Left.Min, state.Left.Max);
-        left_.SetAutomatic(state.Left.Automatic);
+        bottom_.Apply(state.Bottom.Min, state.Bottom.Max, state.Bottom.Automatic);
+        left_.Apply(state.Left.Min, state.Left.Max, state.Left.Automatic);
     }
-    if (OnUndoZoom) OnUndoZoom();
+    if (OnUndoZoom) OnUndoZoom(restored);
 }
 
 unsigned long long TChartModel::Revision() const noexcept

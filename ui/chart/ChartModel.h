@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "AxisLabels.h"
 #include "AxisScale.h"
 #include "ChartAxis.h"
 #include "ChartSeries.h"
@@ -56,18 +57,29 @@ public:
     TAxisScale YScale() const;
     // The axis values under a pixel of the chart's area.
     TChartPoint AxisValuesAt(int x, int y) const;
+    // How the painter's label font measures texts; without one, an estimate.
+    void SetLabelMeasure(TTextMeasure measure);
+    // The room of the left axis' labels at a label area of `labelWidth` pixels.
+    TLabelRoom LeftLabelRoom(int labelWidth) const;
+    TLabelRoom LeftLabelRoom() const { return LeftLabelRoom(left_.LabelWidth()); }
 
     // Rectangle zoom: the axes take the values under the rectangle's corners
-    // (both become manual), then OnZoom runs. The ranges in force before the
-    // first zoom are kept until the zoom is undone. Nothing for a rectangle
-    // without width or height.
+    // (both become manual), then OnZoom runs. A range narrower than its axis
+    // can label is widened about its middle to the narrowest it can
+    // (NarrowestLabelledRange). The ranges in force before the first zoom are
+    // kept while the zoom is in force: until it is undone, forgotten, or an
+    // axis' range or scaling is set otherwise. Nothing for a rectangle without
+    // width or height, or one whose values rounding makes equal.
     void Zoom(const TPixelRect& area);
     // Puts back the ranges (and automatic scaling) in force before the first
-    // zoom, if there was one, then runs OnUndoZoom in every case.
+    // zoom, if one is in force, then runs OnUndoZoom in every case, telling
+    // whether anything was put back.
     void UndoZoom();
+    // The zoom stays as shown, but there is nothing left to go back to.
+    void ForgetZoom() noexcept { beforeZoom_.reset(); }
     bool Zoomed() const noexcept { return beforeZoom_.has_value(); }
     std::function<void()> OnZoom;
-    std::function<void()> OnUndoZoom;
+    std::function<void(bool restored)> OnUndoZoom;
 
     // Counts up with every change that alters the picture.
     unsigned long long Revision() const noexcept;
@@ -93,6 +105,7 @@ private:
     std::vector<std::unique_ptr<TChartSeries>> series_;
     int width_ = 0, height_ = 0;
     TChartMetrics metrics_;
+    TTextMeasure labelMeasure_;
     std::optional<TZoomState> beforeZoom_;
     unsigned long long revision_ = 0;
     mutable unsigned long long refreshedAt_ = ~0ull;

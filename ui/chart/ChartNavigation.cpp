@@ -1,7 +1,10 @@
 #include "ChartNavigation.h"
 
+#include <cmath>
+
 #include "DateText.h"
 #include "TimeSpanTable.h"
+#include "ValueLabelStyle.h"
 
 void TChartNavigation::SetUpYModeAndSpan()
 {
@@ -34,7 +37,7 @@ void TChartNavigation::XAxisTSClick()
     if (TimeSpanIndex < 0 || TimeSpanIndex >= kTimeSpanCount) return;
     State.XAxisSpan = TimeSpanTable[static_cast<size_t>(TimeSpanIndex)].Days;
     State.XAxisMin = chart_.Bottom().Maximum() - State.XAxisSpan;
-    State.ChartZoomed = false;
+    LeaveZoom();
 }
 
 void TChartNavigation::PMTimeSpanClick(int entry)
@@ -82,7 +85,7 @@ void TChartNavigation::ScrlXChanging() { rememberedScrlX_ = ScrlXPosition; }
 void TChartNavigation::ScrlXClick(int position)
 {
     ScrlXPosition = position;
-    State.ChartZoomed = false;
+    LeaveZoom();
     const double min = chart_.Bottom().Minimum(), max = chart_.Bottom().Maximum();
     const double step = (max - min) / 10;
     if (position < rememberedScrlX_) {
@@ -103,7 +106,7 @@ void TChartNavigation::ScrlYChanging() { rememberedScrlY_ = ScrlYPosition; }
 void TChartNavigation::ScrlYClick(int position)
 {
     ScrlYPosition = position;
-    State.ChartZoomed = false;
+    LeaveZoom();
     const double min = chart_.Left().Minimum(), max = chart_.Left().Maximum();
     const double step = (max - min) / 10;
     if (position < rememberedScrlY_) {
@@ -128,11 +131,15 @@ void TChartNavigation::Chart9Zoom()
 
 void TChartNavigation::UndoZoomClick() { chart_.UndoZoom(); }
 
-void TChartNavigation::Chart9UndoZoom()
+void TChartNavigation::Chart9UndoZoom(bool restored)
 {
-    State.YAxisMin = chart_.Left().Minimum();
-    State.YAxisMax = chart_.Left().Maximum();
-    KeepBottomRange();
+    // With nothing put back the axes show what the state set, unless the
+    // state changed since the last sample: then the state is the newer.
+    if (restored) {
+        State.YAxisMin = chart_.Left().Minimum();
+        State.YAxisMax = chart_.Left().Maximum();
+        KeepBottomRange();
+    }
     State.ChartZoomed = false;
     UndoZoomEnabled = false;
     YModeBoxEnabled = true;
@@ -163,18 +170,25 @@ void TChartNavigation::SSMaxEnter() { YMaxBeforeEdit = SSMaxValue; }
 
 void TChartNavigation::SSMinEnter() { YMinBeforeEdit = SSMinValue; }
 
+bool TChartNavigation::YRangeCanBeShown(double min, double max) const
+{
+    if (!(std::fabs(min) <= kYAxisLimit && std::fabs(max) <= kYAxisLimit && max > min)) return false;
+    const TValueLabelStyle style = ValueLabelStyleFor(max);
+    return max - min >= NarrowestLabelledRange(LabelPicture(style.Format), min, max, chart_.LeftLabelRoom(style.Width));
+}
+
 void TChartNavigation::SSMaxValueChanged(double value)
 {
     const double previous = SSMaxValue;
     SSMaxValue = value;
-    if (!(SSMaxValue > SSMinValue)) SSMaxValue = YMaxBeforeEdit;
+    if (!YRangeCanBeShown(SSMinValue, SSMaxValue)) SSMaxValue = YMaxBeforeEdit;
     // The value at the focus may break the order too; the last good one does not.
-    if (!(SSMaxValue > SSMinValue)) SSMaxValue = previous;
+    if (!YRangeCanBeShown(SSMinValue, SSMaxValue)) SSMaxValue = previous;
     SSMaxScientific = SSMinScientific = !(SSMaxValue > 100);
     State.YAxisMax = SSMaxValue;
     State.YAxisMin = SSMinValue;
     KeepBottomRange();
-    State.ChartZoomed = false;
+    LeaveZoom();
 }
 
 void TChartNavigation::SSMinValueChanged(double value)
@@ -182,16 +196,22 @@ void TChartNavigation::SSMinValueChanged(double value)
     SSMinScientific = State.YAxisMax <= 0.01;
     const double previous = SSMinValue;
     SSMinValue = value;
-    if (!(SSMinValue < SSMaxValue)) SSMinValue = YMinBeforeEdit;
-    if (!(SSMinValue < SSMaxValue)) SSMinValue = previous;
+    if (!YRangeCanBeShown(SSMinValue, SSMaxValue)) SSMinValue = YMinBeforeEdit;
+    if (!YRangeCanBeShown(SSMinValue, SSMaxValue)) SSMinValue = previous;
     State.YAxisMin = SSMinValue;
     State.YAxisMax = SSMaxValue;
     KeepBottomRange();
-    State.ChartZoomed = false;
+    LeaveZoom();
 }
 
 void TChartNavigation::KeepBottomRange()
 {
     State.XAxisMin = chart_.Bottom().Minimum();
     State.XAxisMax = chart_.Bottom().Maximum();
+}
+
+void TChartNavigation::LeaveZoom()
+{
+    State.ChartZoomed = false;
+    chart_.ForgetZoom();
 }

@@ -41,6 +41,13 @@ public:
     bool Timer2Enabled = false;
 
     static constexpr double kSSMaxLowest = -9, kSSMinLowest = -10;
+    // The largest Y value the edits take: whole numbers beyond it are no
+    // longer exact in a double, and the axis far from overflowing.
+    static constexpr double kYAxisLimit = 1e15;
+
+    // Whether the left axis can show min..max: inside the limit and wide
+    // enough for at least two labels that read differently.
+    bool YRangeCanBeShown(double min, double max) const;
 
     // Window set-up: the Y mode, live mode with "10 min" (now: the computer's
     // clock), then the start ranges of both axes.
@@ -59,7 +66,8 @@ public:
     void ScrlYClick(int position);
     void Chart9Zoom();
     void UndoZoomClick();
-    void Chart9UndoZoom();
+    // restored: the chart put back the ranges in force before the zoom.
+    void Chart9UndoZoom(bool restored);
     void ComboBox6Change();
     void PM22Click();
     void SSMaxEnter();
@@ -69,6 +77,9 @@ public:
 
 private:
     void KeepBottomRange();
+    // The zoom gives way to the navigation state: the next sample sets the
+    // axes, and there is no zoom left to undo.
+    void LeaveZoom();
 
     TChartModel& chart_;
     int rememberedXAxisScrl_ = 0, rememberedScrlX_ = 0, rememberedScrlY_ = 0;

@@ -53,12 +53,21 @@ TChartPainter::TChartPainter()
     GetObjectW(titleFont_.Handle(), sizeof(lf), &lf);
     lf.lfEscapement = lf.lfOrientation = 900;  // reads from bottom to top
     upwardTitleFont_.reset(CreateFontIndirectW(&lf));
+    measureDc_ = TMemoryDC(nullptr);
+    if (measureDc_) measureFont_ = SelectObject(measureDc_.get(), labelFont_.Handle());
 }
 
 TChartPainter::~TChartPainter()
 {
     // A bitmap still selected into a DC cannot be deleted.
     if (memory_ && originalBitmap_) SelectObject(memory_.get(), originalBitmap_);
+    if (measureDc_ && measureFont_) SelectObject(measureDc_.get(), measureFont_);
+}
+
+TTextMeasure TChartPainter::LabelMeasure() const
+{
+    if (!measureDc_) return {};
+    return [dc = measureDc_.get()](std::wstring_view text) { return TextWidth(dc, text); };
 }
 
 TChartMetrics TChartPainter::MeasureMetrics() const
@@ -119,8 +128,9 @@ bool TChartPainter::Render(const TChartModel& model)
     TSelectObject labelFont(dc, labelFont_.Handle());
     const TAxisLabels xLabels =
         TimeAxisLabels(model.Bottom(), xs, [dc](std::wstring_view text) { return TextWidth(dc, text); });
+    const TLabelRoom yRoom = model.LeftLabelRoom();
     const TAxisLabels yLabels =
-        ValueAxisLabels(model.Left(), ys, model.Metrics().LabelHeight, TNumberSeparators::User());
+        ValueAxisLabels(model.Left(), ys, model.Metrics().LabelHeight, TNumberSeparators::User(), yRoom);
 
     if (!plot.Empty()) {
         std::vector<double> gridX, gridY;
@@ -165,12 +175,13 @@ bool TChartPainter::Render(const TChartModel& model)
         PutText(dc, left, labelTop, l.Text);
         lastRight = left + w;
     }
-    const int labelRight = plot.Left - m.TickLength - 3;
+    const int labelRight = plot.Left - m.TickLength - m.LabelGap;
     for (const TAxisLabel& l : yLabels.Labels) {
         const int y = static_cast<int>(std::lround(l.Pixel));
         Line(dc, plot.Left - m.TickLength, y, plot.Left, y);
         const int top = y - m.LabelHeight / 2;
-        if (top < 0 || top + m.LabelHeight > height_) continue;
+        // Never over the title or beyond the chart: a label that does not fit stays out.
+        if (top < 0 || top + m.LabelHeight > height_ || !yRoom.Fits(l.Text)) continue;
         PutText(dc, labelRight - TextWidth(dc, l.Text), top, l.Text);
     }
 

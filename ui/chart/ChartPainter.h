@@ -22,6 +22,8 @@ public:
 
     // The sizes around the plot as this painter's fonts need them.
     TChartMetrics MeasureMetrics() const;
+    // The width of a text in the label font; lives as long as the painter.
+    TTextMeasure LabelMeasure() const;
 
     // Brings the bitmap up to date with the model; false when no bitmap can be had.
     bool Render(const TChartModel& model);
@@ -42,6 +44,8 @@ private:
     TFont labelFont_{L"Arial", 13};
     TFont titleFont_{L"Arial", 15, true};
     TGdiFont upwardTitleFont_;
+    TMemoryDC measureDc_;
+    HGDIOBJ measureFont_ = nullptr;  // the font measureDc_ had before the label font
     TMemoryDC memory_;
     TGdiBitmap bitmap_;
     HGDIOBJ originalBitmap_ = nullptr;

@@ -21,8 +21,12 @@ int Nearest(double p) { return static_cast<int>(p + 0.5 + kShift) - static_cast<
 
 int RowOf(double y) { return Nearest(y); }
 
-struct TPixelPoint {
+// A point of the line: where it lies in pixels (clamped, for finding its
+// column and row) and its values, from which the line between two points is
+// worked out before anything is clamped.
+struct TLinePoint {
     double X, Y;
+    double ValueX, ValueY;
 };
 
 class TSpanBuilder {
@@ -42,22 +46,24 @@ public:
 
     double PixelX(double x) const { return ClampPixel(xOffset_ + x * xScale_); }
     double PixelY(double y) const { return ClampPixel(yOffset_ + y * yScale_); }
+    TLinePoint LinePoint(double x, double y) const { return TLinePoint{PixelX(x), PixelY(y), x, y}; }
 
     // The column of a pixel position; every column left of the plot counts as
     // one, and every column right of it.
     int ColumnOf(double px) const { return std::clamp(Nearest(px), left_ - 1, right_ + 1); }
 
-    void VisitPoint(double px, double py)
+    void VisitPoint(double x, double y)
     {
-        const int c = ColumnOf(px);
+        const TLinePoint p = LinePoint(x, y);
+        const int c = ColumnOf(p.X);
         if (started_ && c == current_) {
             // The step from the last point lies inside this column as well.
-            lo_ = std::min(lo_, py);
-            hi_ = std::max(hi_, py);
+            lo_ = std::min(lo_, p.Y);
+            hi_ = std::max(hi_, p.Y);
         } else {
-            Enter(c, TPixelPoint{px, py}, py, py);
+            Enter(c, p, p.Y, p.Y);
         }
-        last_ = TPixelPoint{px, py};
+        last_ = p;
         lastIndex_ = kKnown;
     }
 
@@ -82,10 +88,22 @@ public:
 private:
     static constexpr size_t kKnown = ~size_t{0};
 
-    TPixelPoint PointAt(size_t index) const { return TPixelPoint{PixelX(points_.X(index)), PixelY(points_.Y(index))}; }
+    TLinePoint PointAt(size_t index) const { return LinePoint(points_.X(index), points_.Y(index)); }
+
+    // The row of the line from p to q at pixel column position x (between
+    // theirs), from their values: a clamped far end would bend the line.
+    double RowOnLine(const TLinePoint& p, const TLinePoint& q, double x) const
+    {
+        const double px = xOffset_ + p.ValueX * xScale_, qx = xOffset_ + q.ValueX * xScale_;
+        if (!(qx != px)) return p.Y;
+        const double t = (x - px) / (qx - px);
+        // From the nearer end, so that a far one costs no precision here.
+        const double y = t <= 0.5 ? p.ValueY + t * (q.ValueY - p.ValueY) : q.ValueY + (1 - t) * (p.ValueY - q.ValueY);
+        return PixelY(y);
+    }
 
     // The line comes into column c at `first`; the points there reach from lowY to highY.
-    void Enter(int c, TPixelPoint first, double lowY, double highY)
+    void Enter(int c, TLinePoint first, double lowY, double highY)
     {
         if (!started_) {
             started_ = true;
@@ -102,16 +120,16 @@ private:
 
     // The line from p (in the current column) to q (in column c): its part in
     // every column it crosses; the current column is done, c becomes current.
-    void Step(TPixelPoint p, TPixelPoint q, int c)
+    void Step(TLinePoint p, TLinePoint q, int c)
     {
         const double xa = std::min(p.X, q.X), xb = std::max(p.X, q.X);
-        const double slope = xb > xa ? (q.Y - p.Y) / (q.X - p.X) : 0;
         const int from = std::max(left_, Nearest(xa));
         const int to = std::min(right_, Nearest(xb));
         double nextLo = q.Y, nextHi = q.Y;
         for (int k = from; k <= to; ++k) {
+            // The columns lie well inside the clamp, so these edges are exact.
             const double x0 = std::max(xa, k - 0.5), x1 = std::min(xb, k + 0.5);
-            const double y0 = p.Y + (x0 - p.X) * slope, y1 = p.Y + (x1 - p.X) * slope;
+            const double y0 = RowOnLine(p, q, x0), y1 = RowOnLine(p, q, x1);
             const double lo = std::min(y0, y1), hi = std::max(y0, y1);
             if (k == current_) {
                 lo_ = std::min(lo_, lo);
@@ -142,7 +160,7 @@ private:
     bool started_ = false;
     int current_ = 0;
     double lo_ = 0, hi_ = 0;
-    TPixelPoint last_{};
+    TLinePoint last_{};
     size_t lastIndex_ = kKnown;  // the last point visited, when last_ does not hold it yet
 };
 
@@ -164,7 +182,7 @@ void BuildSeriesSpans(const TChartSeries& series, const TAxisScale& x, const TAx
         // Once for every point looked at: worth inlining into the walk.
         [&](const TPointBlock& b) __attribute__((always_inline)) {
             if (b.First == b.Last) {
-                builder.VisitPoint(builder.PixelX(b.Extent.MinX), builder.PixelY(b.Extent.MinY));
+                builder.VisitPoint(b.Extent.MinX, b.Extent.MinY);
                 return;
             }
             const double y0 = builder.PixelY(b.Extent.MinY), y1 = builder.PixelY(b.Extent.MaxY);

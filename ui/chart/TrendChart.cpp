@@ -4,7 +4,7 @@ TTrendChart::TTrendChart(const TItemValueTable& table) : Logger(Chart9, table, N
 {
     for (const TTrendSeriesInfo& info : TrendSeriesTable) Chart9.AddSeries(info.Name, info.StartColor);
     Chart9.OnZoom = [this] { Chart9Zoom(); };
-    Chart9.OnUndoZoom = [this] { Chart9UndoZoom(); };
+    Chart9.OnUndoZoom = [this](bool restored) { Chart9UndoZoom(restored); };
 }
 
 void TTrendChart::SetUpSeries()

@@ -40,5 +40,5 @@ public:
     // PM1 ... PM20: n from 1.
     void PMSeriesClick(int n);
     void Chart9Zoom() { Navigation.Chart9Zoom(); }
-    void Chart9UndoZoom() { Navigation.Chart9UndoZoom(); }
+    void Chart9UndoZoom(bool restored) { Navigation.Chart9UndoZoom(restored); }
 };

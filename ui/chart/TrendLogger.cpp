@@ -6,6 +6,7 @@
 #include "DateText.h"
 #include "NumberPicture.h"
 #include "NumberText.h"
+#include "ValueLabelStyle.h"
 #include "com/TextUtil.h"
 
 namespace {
@@ -148,15 +149,7 @@ void TTrendLogger::SetLabelFormats()
 {
     chart_.Bottom().SetLabelFormat(L"hh:mm:ss");
     TChartAxis& left = chart_.Left();
-    const double max = left.Maximum();
-    if (max >= 10000) {
-        left.SetLabelFormat(L"#,##0###");
-        left.SetLabelWidth(68);
-    } else if (max <= 0.01) {
-        left.SetLabelFormat(L"0.0E-");
-        left.SetLabelWidth(52);
-    } else {
-        left.SetLabelFormat(L"0.000");
-        left.SetLabelWidth(58);
-    }
+    const TValueLabelStyle style = ValueLabelStyleFor(left.Maximum());
+    left.SetLabelFormat(style.Format);
+    left.SetLabelWidth(style.Width);
 }
