@@ -8,6 +8,7 @@
 #include "registration/ComServer.h"
 #include "ConnectionView.h"
 #include "MainUnit.h"
+#include "MessageDispatch.h"
 #include "OpcServer.h"
 #include "ZEV30.h"
 #include "com/ServerObjectCount.h"
@@ -33,17 +34,11 @@ bool ConfirmClose()
 int RunMessageLoop()
 {
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchWindowMessage(msg);
     return static_cast<int>(msg.wParam);
 }
 
-void ReportStartFailure(const char* what)
-{
-    std::fprintf(stderr, "srvZEV30: %s\n", what);
-}
+void ReportStartFailure(const char* what) { std::fprintf(stderr, "srvZEV30: %s\n", what); }
 
 }  // namespace
 

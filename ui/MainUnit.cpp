@@ -231,6 +231,10 @@ void TMF::LayoutServerPage()
     splitter2_.SetBounds(x, top, kSplitterWidth, height);
     x += kSplitterWidth;
     ServerLog.SetBounds(x, top, std::max(width - x, 0), height);
+    // A moved or resized control keeps the picture the move copied along
+    // (the list then repaints only rows that change, the log nothing): the
+    // page and everything on it draw again.
+    RedrawWindow(TabSheet1.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TMF::OnPaint(HDC dc, const RECT& client) { FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE)); }

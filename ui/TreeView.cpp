@@ -2,6 +2,12 @@
 
 #include "DeferredRedraw.h"
 
+namespace {
+constexpr wchar_t kTextPad = L' ';
+
+std::wstring Padded(const std::wstring& text) { return text + kTextPad; }
+}  // namespace
+
 void TTreeView::DeferRedraw()
 {
     // Wine's tree does not lay out again when its redraw comes back on; a
@@ -12,11 +18,12 @@ void TTreeView::DeferRedraw()
 
 HTREEITEM TTreeView::AddNode(HTREEITEM parent, const std::wstring& text, LPARAM data)
 {
+    const std::wstring shown = Padded(text);
     TVINSERTSTRUCTW ins{};
     ins.hParent = parent ? parent : TVI_ROOT;
     ins.hInsertAfter = TVI_LAST;
     ins.item.mask = TVIF_TEXT | TVIF_PARAM;
-    ins.item.pszText = const_cast<wchar_t*>(text.c_str());
+    ins.item.pszText = const_cast<wchar_t*>(shown.c_str());
     ins.item.lParam = data;
     DeferRedraw();
     return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
@@ -24,10 +31,11 @@ HTREEITEM TTreeView::AddNode(HTREEITEM parent, const std::wstring& text, LPARAM 
 
 void TTreeView::SetNodeText(HTREEITEM node, const std::wstring& text)
 {
+    const std::wstring shown = Padded(text);
     TVITEMW item{};
     item.mask = TVIF_TEXT;
     item.hItem = node;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
+    item.pszText = const_cast<wchar_t*>(shown.c_str());
     SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
@@ -40,7 +48,9 @@ std::wstring TTreeView::NodeText(HTREEITEM node) const
     item.pszText = buffer;
     item.cchTextMax = 1023;
     if (!SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return {};
-    return item.pszText;
+    std::wstring text = item.pszText;
+    if (!text.empty() && text.back() == kTextPad) text.pop_back();
+    return text;
 }
 
 void TTreeView::DeleteNode(HTREEITEM node)

@@ -1,4 +1,9 @@
 // TTreeView: a read-only tree whose nodes carry one pointer-sized datum.
+// Node texts reach the control with one blank after them: Wine's tree draws
+// a text a pixel right of where it measured it and cuts it off at the
+// measured end, which hides the last letter's stroke ("simulato" for
+// "simulator"); the blank takes the cut instead. NodeText gives the text back
+// as it was set.
 #pragma once
 #include <functional>
 

@@ -8,6 +8,7 @@
 #include "DateText.h"
 #include "contract/OpcError.h"
 #include "com/TextUtil.h"
+#include "ScreenCapture.h"
 #include "UiTestUtil.h"
 
 namespace {
@@ -183,6 +184,87 @@ TEST_F(TOperatorView, GroupAndClientBoxesShowTheirRecords)
     ConnectionView::ClientDisconnected(unnamed);  // before the record ends, as with `other` above
 }
 
+namespace {
+
+// The columns from the leftmost to the rightmost dark pixel of a text drawn
+// black on white in the font.
+int InkWidth(HFONT font, const std::wstring& text)
+{
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 1000, 40);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    RECT all{0, 0, 1000, 40};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
+    int left = 1000, right = -1;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 1000; ++x)
+            if (GetRValue(GetPixel(dc, x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return right - left + 1;
+}
+
+}  // namespace
+
+TEST_F(TOperatorView, ClientNodesShowTheirWholeText)
+{
+    // A tree as wide as an operator would drag it.
+    const RECT tree = BoundsInParent(form->ClientTree.Handle());
+    const HWND splitter = ChildWindowFromPoint(form->TabSheet1.Handle(), POINT{tree.right + 1, 100});
+    SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 50));
+    SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(201, 50));
+    SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(201, 50));
+    const wchar_t* names[] = {L"Quillmere process simulator", L"Plant A", L"OpcClient", L"Vornhalt supervisor r"};
+    std::vector<std::unique_ptr<TFakeClient>> clients;
+    for (const wchar_t* name : names) {
+        clients.push_back(std::make_unique<TFakeClient>());
+        ConnectionView::ClientConnected(*clients.back());
+        clients.back()->ClientName = name;
+        ConnectionView::ClientRenamed(*clients.back());
+    }
+    SetForegroundWindow(form->Handle());
+    PumpFor(400);
+
+    const HWND hwnd = form->ClientTree.Handle();
+    const TCapture shot = CaptureWindow(hwnd);
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    for (size_t i = 0; i < clients.size(); ++i) {
+        RECT row{};
+        *reinterpret_cast<HTREEITEM*>(&row) = static_cast<HTREEITEM>(clients[i]->UserData);
+        ASSERT_TRUE(SendMessageW(hwnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&row)));
+        int left = 100000, right = -1;
+        for (int y = row.top; y < row.bottom; ++y)
+            for (int x = row.left; x < client.right; ++x) {
+                const COLORREF c = shot.At(origin.x - outer.left + x, origin.y - outer.top + y);
+                if (GetRValue(c) < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        const std::wstring text = L"Client " + std::wstring(names[i]);
+        EXPECT_EQ(form->ClientTree.NodeText(static_cast<HTREEITEM>(clients[i]->UserData)), text);
+        EXPECT_EQ(right - left + 1, InkWidth(font, text)) << std::string(text.begin(), text.end());
+    }
+    for (auto& client : clients) ConnectionView::ClientDisconnected(*client);
+}
+
 TEST_F(TOperatorView, DoubleClickWithoutSelectionOrDataDoesNothing)
 {
     form->TreeViewDblClick();
@@ -221,5 +303,6 @@ TEST_F(TOperatorView, AFullLogDropsItsOldestHalfAndKeepsTheViewWhereItWas)
     EXPECT_EQ(SendMessageW(log, LB_GETCURSEL, 0, 0), 7001 - dropped);
     for (int i = 0; i < TServerLog::MaxLines; ++i) AddLogLine(L"more " + std::to_wstring(i));
     EXPECT_LE(form->ServerLog.LineCount(), TServerLog::MaxLines);
-    EXPECT_EQ(form->ServerLog.Line(form->ServerLog.LineCount() - 1), L"more " + std::to_wstring(TServerLog::MaxLines - 1));
+    EXPECT_EQ(form->ServerLog.Line(form->ServerLog.LineCount() - 1),
+              L"more " + std::to_wstring(TServerLog::MaxLines - 1));
 }
