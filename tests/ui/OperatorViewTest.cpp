@@ -184,85 +184,54 @@ TEST_F(TOperatorView, GroupAndClientBoxesShowTheirRecords)
     ConnectionView::ClientDisconnected(unnamed);  // before the record ends, as with `other` above
 }
 
-namespace {
-
-// The columns from the leftmost to the rightmost dark pixel of a text drawn
-// black on white in the font.
-int InkWidth(HFONT font, const std::wstring& text)
-{
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 1000, 40);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    RECT all{0, 0, 1000, 40};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetTextColor(dc, RGB(0, 0, 0));
-    SetBkMode(dc, TRANSPARENT);
-    TextOutW(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
-    int left = 1000, right = -1;
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 1000; ++x)
-            if (GetRValue(GetPixel(dc, x, y)) < 128) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return right - left + 1;
-}
-
-}  // namespace
-
 TEST_F(TOperatorView, ClientNodesShowTheirWholeText)
 {
-    // A tree as wide as an operator would drag it.
-    const RECT tree = BoundsInParent(form->ClientTree.Handle());
-    const HWND splitter = ChildWindowFromPoint(form->TabSheet1.Handle(), POINT{tree.right + 1, 100});
-    SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 50));
-    SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(201, 50));
-    SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(201, 50));
-    const wchar_t* names[] = {L"Quillmere process simulator", L"Plant A", L"OpcClient", L"Vornhalt supervisor r"};
-    std::vector<std::unique_ptr<TFakeClient>> clients;
-    for (const wchar_t* name : names) {
-        clients.push_back(std::make_unique<TFakeClient>());
-        ConnectionView::ClientConnected(*clients.back());
-        clients.back()->ClientName = name;
-        ConnectionView::ClientRenamed(*clients.back());
+    DragSplitterRightOf(*form, form->ClientTree.Handle(), 200);
+    const HWND tree = form->ClientTree.Handle();
+    TFakeClient clients[3];
+    const wchar_t* names[] = {L"Quillmere process simulator", L"Plant A", L"OpcClient"};
+    for (int i = 0; i < 3; ++i) {
+        ConnectionView::ClientConnected(clients[i]);
+        clients[i].ClientName = names[i];
+        ConnectionView::ClientRenamed(clients[i]);
     }
-    SetForegroundWindow(form->Handle());
-    PumpFor(400);
-
-    const HWND hwnd = form->ClientTree.Handle();
-    const TCapture shot = CaptureWindow(hwnd);
+    PumpFor(300);
+    const TCapture shot = CaptureWindow(tree);
     RECT outer{};
-    GetWindowRect(hwnd, &outer);
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    GetWindowRect(tree, &outer);
+    POINT at{0, 0};  // the tree's client area in the capture
+    ClientToScreen(tree, &at);
+    at = POINT{at.x - outer.left, at.y - outer.top};
     RECT client{};
-    GetClientRect(hwnd, &client);
-    for (size_t i = 0; i < clients.size(); ++i) {
-        RECT row{};
-        *reinterpret_cast<HTREEITEM*>(&row) = static_cast<HTREEITEM>(clients[i]->UserData);
-        ASSERT_TRUE(SendMessageW(hwnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&row)));
-        int left = 100000, right = -1;
-        for (int y = row.top; y < row.bottom; ++y)
-            for (int x = row.left; x < client.right; ++x) {
-                const COLORREF c = shot.At(origin.x - outer.left + x, origin.y - outer.top + y);
-                if (GetRValue(c) < 128) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                }
-            }
+    GetClientRect(tree, &client);
+    // Dark columns of a row of pixels, first to last.
+    const auto inkWidth = [](auto dark, int top, int bottom, int width) {
+        int first = width, last = -1;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < width; ++x)
+                if (dark(x, y)) first = std::min(first, x), last = std::max(last, x);
+        return last - first;
+    };
+    for (int i = 0; i < 3; ++i) {
+        RECT node{};
+        *reinterpret_cast<HTREEITEM*>(&node) = static_cast<HTREEITEM>(clients[i].UserData);
+        SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&node));
+        const int shown = inkWidth([&](int x, int y) { return x >= node.left && shot.Dark(at.x + x, at.y + y); },
+                                   node.top, node.bottom, client.right);
+        // The same text drawn plainly in the tree's font.
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateBitmap(600, 30, 1, 1, nullptr);
+        const HGDIOBJ oldBitmap = SelectObject(dc, bitmap),
+                      oldFont = SelectObject(dc, HFONT(SendMessageW(tree, WM_GETFONT, 0, 0)));
+        PatBlt(dc, 0, 0, 600, 30, WHITENESS);
         const std::wstring text = L"Client " + std::wstring(names[i]);
-        EXPECT_EQ(form->ClientTree.NodeText(static_cast<HTREEITEM>(clients[i]->UserData)), text);
-        EXPECT_EQ(right - left + 1, InkWidth(font, text)) << std::string(text.begin(), text.end());
+        TextOutW(dc, 5, 5, text.c_str(), static_cast<int>(text.size()));
+        EXPECT_EQ(shown, inkWidth([&](int x, int y) { return GetPixel(dc, x, y) == 0; }, 0, 30, 600)) << names[i];
+        SelectObject(dc, oldFont);
+        DeleteObject(SelectObject(dc, oldBitmap));
+        DeleteDC(dc);
     }
-    for (auto& client : clients) ConnectionView::ClientDisconnected(*client);
+    for (TFakeClient& client : clients) ConnectionView::ClientDisconnected(client);
 }
 
 TEST_F(TOperatorView, DoubleClickWithoutSelectionOrDataDoesNothing)

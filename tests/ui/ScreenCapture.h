@@ -19,6 +19,13 @@ struct TCapture {
         const BYTE* p = &Pixels[static_cast<size_t>((Height - 1 - y) * stride + x * 3)];
         return RGB(p[2], p[1], p[0]);
     }
+    // Text or lines rather than background.
+    bool Dark(int x, int y) const
+    {
+        const COLORREF c = At(x, y);
+        return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128;
+    }
+    friend bool operator==(const TCapture&, const TCapture&) = default;
     void SaveBmp(const std::wstring& path) const
     {
         BITMAPFILEHEADER file{};

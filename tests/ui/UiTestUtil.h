@@ -39,6 +39,17 @@ inline RECT BoundsInParent(HWND hwnd)
     return r;
 }
 
+// Drags the splitter right of a pane of the server page by dx pixels, in four moves.
+inline void DragSplitterRightOf(TMF& form, HWND pane, int dx)
+{
+    const RECT r = BoundsInParent(pane);
+    const HWND splitter = ChildWindowFromPoint(form.TabSheet1.Handle(), POINT{r.right + 1, 100});
+    SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 50));
+    for (int step = 1; step <= 4; ++step)
+        SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1 + dx * step / 4, 50));
+    SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(1 + dx, 50));
+}
+
 // One main window, shown in normal state; the companion watch is stopped so
 // that it does not hide the window while a test looks at it.
 class TFormTest : public ::testing::Test {
