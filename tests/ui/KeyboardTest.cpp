@@ -5,26 +5,14 @@
 
 namespace {
 
-// Keys through the system's input queue, then pumped as the program's loop does.
+// A key through the system's input queue, handled as the program's loop handles it.
 void Press(WORD key, bool shift = false)
 {
-    std::vector<INPUT> input;
-    for (const auto& [vk, up] : {std::pair{VK_SHIFT, false}, {key, false}, {key, true}, {VK_SHIFT, true}}) {
-        if (vk == VK_SHIFT && !shift) continue;
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        input.push_back(in);
-    }
-    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-    const ULONGLONG deadline = GetTickCount64() + 150;
-    MSG msg;
-    while (GetTickCount64() < deadline)
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchWindowMessage(msg);
-        else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+    if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_TRUE(PumpAsProgramUntil([] { return HIWORD(GetQueueStatus(QS_INPUT)) == 0; }));
 }
 
 }  // namespace
@@ -53,7 +41,7 @@ TEST_F(TKeyboard, TabAndShiftTabMoveBetweenAPagesControls)
         }
         SetFocus(c.From);
         Press(VK_TAB, c.Shift);
-        EXPECT_EQ(GetFocus(), c.To) << c.From;
+        EXPECT_TRUE(PumpAsProgramUntil([&] { return GetFocus() == c.To; })) << c.From;
     }
     // "Max [%]", End, Tab, 7: the 7 goes to the minimum, the maximum keeps its value.
     Press(VK_END);

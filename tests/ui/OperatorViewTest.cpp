@@ -195,8 +195,8 @@ TEST_F(TOperatorView, ClientNodesShowTheirWholeText)
         clients[i].ClientName = names[i];
         ConnectionView::ClientRenamed(clients[i]);
     }
-    PumpFor(300);
-    const TCapture shot = CaptureWindow(tree);
+    ASSERT_TRUE(PumpUntilRedrawOn(tree));
+    const TCapture shot = CaptureDrawn(tree);
     RECT outer{};
     GetWindowRect(tree, &outer);
     POINT at{0, 0};  // the tree's client area in the capture

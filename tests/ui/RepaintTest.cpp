@@ -11,7 +11,7 @@ TEST_F(TRepaint, SplitterDragsAndResizesLeaveNoStalePictures)
 {
     for (int row = 0; row < TItemValueTable::RowCount; ++row) form->ItemValueTable.SetValue(row, std::to_string(row));
     for (int i = 0; i < 40; ++i) form->AddLogLine(L"Add Item Float.Chamber Pressure ok " + std::to_wstring(i));
-    SetForegroundWindow(form->Handle());
+    ASSERT_TRUE(PumpUntilRedrawOn(form->ServerLog.Handle()));
     const auto resize = [&](int dx, int dy) {
         RECT r{};
         GetWindowRect(form->Handle(), &r);
@@ -30,12 +30,12 @@ TEST_F(TRepaint, SplitterDragsAndResizesLeaveNoStalePictures)
     for (const auto& c : cases) {
         form->ItemList.SelectRow(c.SelectedRow);
         c.Act();
+        PumpMessages();  // the paints the change asked for
         for (HWND control : {form->ItemList.Handle(), form->ServerLog.Handle(), form->ClientTree.Handle()}) {
-            PumpFor(300);
-            const TCapture shown = CaptureWindow(control);
-            RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-            PumpFor(300);
-            EXPECT_TRUE(shown == CaptureWindow(control)) << c.Name << ", control " << control;
+            const TCapture shown = CaptureDrawn(control);
+            RedrawWindow(control, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            EXPECT_TRUE(shown == CaptureDrawn(control)) << c.Name << ", control " << control;
         }
     }
 }

@@ -45,16 +45,13 @@ struct TCapture {
     }
 };
 
-// What the screen shows inside the window's outer rectangle.
-TCapture CaptureWindow(HWND hwnd)
+// A width x height copy of source from (x, y).
+TCapture Capture(HDC source, int x, int y, int width, int height)
 {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
     TCapture c;
-    c.Width = r.right - r.left;
-    c.Height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    c.Width = width;
+    c.Height = height;
+    HDC memory = CreateCompatibleDC(source);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = c.Width;
@@ -62,16 +59,38 @@ TCapture CaptureWindow(HWND hwnd)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, c.Width, c.Height, screen, r.left, r.top, SRCCOPY);
+    BitBlt(memory, 0, 0, c.Width, c.Height, source, x, y, SRCCOPY);
     GdiFlush();
     const size_t size = static_cast<size_t>(((c.Width * 3 + 3) & ~3) * c.Height);
     c.Pixels.assign(static_cast<BYTE*>(bits), static_cast<BYTE*>(bits) + size);
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
+    return c;
+}
+
+// What the screen shows inside the window's outer rectangle.
+TCapture CaptureWindow(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    HDC screen = GetDC(nullptr);
+    TCapture c = Capture(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
     ReleaseDC(nullptr, screen);
+    return c;
+}
+
+// What the window has drawn of itself, frame included, as it stands now:
+// no wait for the display to catch up.
+TCapture CaptureDrawn(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    HDC dc = GetWindowDC(hwnd);
+    TCapture c = Capture(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+    ReleaseDC(hwnd, dc);
     return c;
 }
 

@@ -43,23 +43,23 @@ protected:
 TEST_F(TTrendChartWindow, ValueLabelsStayInsideTheirAreaWhateverTheMaximumTyped)
 {
     LogUpToNow(60);
-    TNumberEdit& max = series().SSMax;
-    for (const auto& [typed, taken] : {std::pair{L"1e15", 1e15}, {L"1e308", 1e15}, {L"250000000", 2.5e8}}) {
-        ShowPage(2);
-        SetFocus(series().SSMin.Handle());
-        SetFocus(max.Handle());
-        max.SetText(typed);
-        SendMessageW(max.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    ShowPage(1);
+    TChart& chart = data().Chart9;
+    for (const auto& [typed, taken] : {std::pair{1e15, 1e15}, {1e308, 1e15}, {2.5e8, 2.5e8}}) {
+        form->SSMaxEnter();
+        form->SSMaxValueChanged(typed);
         form->Timer1Timer();
-        EXPECT_EQ(trend().Chart9.Left().Maximum(), taken);
-        ShowPage(1);
-        const TCapture shot = CaptureWindow(data().Chart9.Handle());
-        // Left of the label area, below the Y arrows, nothing is drawn.
-        const TPixelRect plot = trend().Chart9.PlotRect();
+        EXPECT_EQ(chart.Model().Left().Maximum(), taken);
+        chart.Repaint();
+        const RECT all = chart.ClientRect();
+        const TCapture shot = Capture(chart.Painter().MemoryDC(), 0, 0, all.right, all.bottom);
+        // Left of the label area, nothing is drawn.
+        const TPixelRect plot = chart.Model().PlotRect();
+        const int areaLeft = plot.Left - chart.Model().Left().LabelWidth();
         int labels = 0, outside = 0;
-        for (int y = BoundsInParent(data().ScrlY.Handle()).bottom; y <= plot.Bottom; ++y)
+        for (int y = plot.Top; y <= plot.Bottom; ++y)
             for (int x = 0; x < plot.Left - 4; ++x)
-                if (shot.Dark(x, y)) ++(x >= plot.Left - trend().Chart9.Left().LabelWidth() ? labels : outside);
+                if (shot.Dark(x, y)) ++(x >= areaLeft ? labels : outside);
         EXPECT_GT(labels, 50);
         EXPECT_EQ(outside, 0) << taken;
     }

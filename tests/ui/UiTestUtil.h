@@ -5,11 +5,13 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "MainUnit.h"
+#include "MessageDispatch.h"
 #include "MessagePump.h"
 
 struct TShownBox {
@@ -37,6 +39,30 @@ inline RECT BoundsInParent(HWND hwnd)
     GetWindowRect(hwnd, &r);
     MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+// Pumps as the program's message loop does until done() holds or the limit passes.
+inline bool PumpAsProgramUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    MSG msg;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return false;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchWindowMessage(msg);
+        else
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// A control whose repaint waits for the end of a burst has its redraw off,
+// which hides it; true once it is drawn again, everything queued handled.
+inline bool PumpUntilRedrawOn(HWND control)
+{
+    const bool on = PumpUntil([&] { return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0; });
+    PumpMessages();
+    return on;
 }
 
 // Drags the splitter right of a pane of the server page by dx pixels, in four moves.
