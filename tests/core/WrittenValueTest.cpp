@@ -1,18 +1,11 @@
-// Written values before the item server sees them: held for a write that
-// runs later (references resolved, objects not kept), and converted to the
-// canonical type only where the conversion shows the value.
+// Written values held for a write that runs later: references resolved,
+// objects not kept.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
-#include <limits>
 
-#include "FakeItemServer.h"
-#include "cache/ServerItemList.h"
-#include "FakeRecords.h"
 #include "RaisedCode.h"
 #include "TestValues.h"
-#include "cache/ItemCache.h"
 #include "cache/WrittenValue.h"
 
 namespace {
@@ -138,83 +131,6 @@ TEST(HeldWriteValue, KeepsNoObjectAndTheWriteStillRefusesIt)
         EXPECT_EQ(V_DISPATCH(&held.get()), nullptr);
         EXPECT_TRUE(HoldsObject(held.get()));
         EXPECT_EQ(object.Refs(), before);
-    }
-}
-
-class WrittenConversion : public ::testing::Test {
-protected:
-    WrittenConversion()
-    {
-        server.AddItem(L"Text", MakeBstr(L"kept"));
-        text.serverItem = AcquireServerItem(text, L"Text");
-    }
-    ~WrittenConversion() override { server.ItemCache().Clear(); }
-
-    TFakeItemServer server;
-    TFakeGroup group;
-    TFakeGroupItem text;
-};
-
-UniqueVariant MakeDate(DATE date)
-{
-    UniqueVariant out;
-    V_VT(out.put()) = VT_DATE;
-    V_DATE(&out.get()) = date;
-    return out;
-}
-
-UniqueVariant MakeDecimal(BYTE scale, BYTE sign)
-{
-    UniqueVariant out;
-    DECIMAL d{};
-    d.scale = scale;
-    d.sign = sign;
-    d.Lo32 = 12345;
-    V_DECIMAL(out.put()) = d;
-    V_VT(&out.get()) = VT_DECIMAL;
-    return out;
-}
-
-UniqueVariant MakeBytes(std::vector<BYTE> bytes)
-{
-    return MakeVector(VT_UI1, bytes,
-                      [](SAFEARRAY* array, LONG i, BYTE b) { return SafeArrayPutElement(array, &i, &b); });
-}
-
-TEST_F(WrittenConversion, ValuesWhoseTextWouldShowAnotherValueAreRefused)
-{
-    constexpr double kSecond = 1.0 / 86400.0;
-    constexpr double kLastSecond = 2958465.0 + 86399 * kSecond;
-    struct TCase {
-        const char* Name;
-        UniqueVariant Value;
-        HRESULT Result;
-        const wchar_t* Text;  // what the item server receives
-    };
-    TCase cases[] = {
-        {"date NaN", MakeDate(std::numeric_limits<double>::quiet_NaN()), E_INVALIDARG, nullptr},
-        {"date past the last second", MakeDate(kLastSecond + 0.6 * kSecond), E_INVALIDARG, nullptr},
-        {"date before the first day", MakeDate(-657435.0), E_INVALIDARG, nullptr},
-        {"the last second", MakeDate(kLastSecond + 0.4 * kSecond), S_OK, L"12/31/9999 11:59:59 PM"},
-        {"decimal scale 29", MakeDecimal(29, 0), E_INVALIDARG, nullptr},
-        {"decimal with a sign byte of 1", MakeDecimal(2, 1), E_INVALIDARG, nullptr},
-        {"decimal scale 28", MakeDecimal(28, DECIMAL_NEG), S_OK, L"-0.0000000000000000000000012345"},
-        {"one byte", MakeBytes({'A'}), DISP_E_TYPEMISMATCH, nullptr},
-        {"three bytes", MakeBytes({'O', 0, 'K'}), DISP_E_TYPEMISMATCH, nullptr},
-        {"four bytes", MakeBytes({'O', 0, 'K', 0}), S_OK, L"OK"},
-        {"no bytes", MakeBytes({}), S_OK, L""},
-        {"nothing", UniqueVariant(), S_OK, L""},
-    };
-    for (TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        const int writes = server.writeCalls;
-        EXPECT_EQ(RaisedCode([&] { WriteServerItem(*text.serverItem, c.Value.get()); }), c.Result);
-        if (FAILED(c.Result)) {
-            EXPECT_EQ(server.writeCalls, writes) << "the item server saw nothing";
-            continue;
-        }
-        ASSERT_EQ(server.lastWritten.vt(), VT_BSTR);
-        EXPECT_STREQ(V_BSTR(&server.lastWritten.get()), c.Text);
     }
 }
 
