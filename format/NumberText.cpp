@@ -1,8 +1,5 @@
 #include "NumberText.h"
 
-#include <windows.h>
-#include <oleauto.h>
-
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -14,6 +11,42 @@ namespace {
 
 bool IsDigit(wchar_t c) noexcept { return c >= L'0' && c <= L'9'; }
 bool IsBlank(wchar_t c) noexcept { return c == L' ' || c == L'\t'; }
+
+// The text with the grouping of its integer digits taken out: the first group
+// of one to three digits, every further group of exactly three. Nothing when
+// a thousands separator stands anywhere else in the integer digits (a
+// separator after the decimal separator is left for the number syntax to
+// refuse). Texts are left as they are when grouping cannot be told from the
+// rest: no thousands separator, or the same as the decimal separator.
+std::optional<std::wstring> WithoutGrouping(std::wstring_view text, const TNumberSeparators& separators)
+{
+    const std::wstring_view thousands = separators.Thousands;
+    const std::wstring_view decimal = separators.Decimal;
+    if (thousands.empty() || thousands == decimal) return std::wstring(text);
+    std::wstring out;
+    size_t i = 0;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) out += text[i++];
+    size_t groupDigits = 0;
+    bool grouped = false;
+    for (;;) {
+        if (i < text.size() && IsDigit(text[i])) {
+            out += text[i++];
+            ++groupDigits;
+            continue;
+        }
+        const std::wstring_view rest = text.substr(i);
+        if (!decimal.empty() && rest.starts_with(decimal)) break;
+        if (!rest.starts_with(thousands)) break;
+        // A separator ends a group: the first of one to three digits, the others of three.
+        if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3)) return std::nullopt;
+        grouped = true;
+        groupDigits = 0;
+        i += thousands.size();
+    }
+    if (grouped && groupDigits != 3) return std::nullopt;
+    out += text.substr(i);
+    return out;
+}
 
 }  // namespace
 
@@ -49,18 +82,18 @@ std::optional<double> ParsePlainNumber(std::wstring_view text, std::wstring_view
     return negative ? -value : value;
 }
 
-double TextToNumber(std::wstring_view text)
+double TextToNumber(std::wstring_view text, const TNumberSeparators& separators)
 {
-    // An embedded null would end the text early for the platform's parser.
-    if (text.empty() || text.find(L'\0') != std::wstring_view::npos) throw EConvertError("text is no number");
-    std::wstring terminated(text);
-    double value = 0;
-    const HRESULT hr = VarR8FromStr(terminated.data(), LOCALE_USER_DEFAULT, 0, &value);
-    if (SUCCEEDED(hr)) return value;
-    if (hr == DISP_E_TYPEMISMATCH)
-        if (const auto plain = ParsePlainNumber(text, TNumberSeparators::User().Decimal)) return *plain;
+    size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    const std::optional<std::wstring> ungrouped = WithoutGrouping(text.substr(begin, end - begin), separators);
+    if (ungrouped)
+        if (const auto number = ParsePlainNumber(*ungrouped, separators.Decimal)) return *number;
     throw EConvertError("text is no number");
 }
+
+double TextToNumber(std::wstring_view text) { return TextToNumber(text, TNumberSeparators::User()); }
 
 int TextToInteger(std::wstring_view text)
 {

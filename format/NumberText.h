@@ -5,10 +5,17 @@
 
 #include "NumberPicture.h"
 
-// A text as a number: first the platform's locale-aware conversion for the
-// user's locale; if that finds no number at all, the plain syntax (sign,
-// digits, the user's decimal separator, exponent). EConvertError when both
-// fail, when the number is out of the double range and for an empty text.
+// A text as a number in the given separators: optional blanks around it, an
+// optional sign, digits with at most one decimal separator, an optional
+// exponent. The integer digits may be grouped with the thousands separator,
+// in groups of three after the first ("1.236,5"); a thousands separator
+// anywhere else refuses the text, so that a point meant as a decimal point
+// under a decimal comma ("12.36") is never read as grouping (1236).
+// EConvertError when the text is no such number, for an empty text and when
+// the number is out of the double range.
+double TextToNumber(std::wstring_view text, const TNumberSeparators& separators);
+// The same in the user's regional settings, the separators numbers are
+// shown with (FormatNumberPicture).
 double TextToNumber(std::wstring_view text);
 
 // The plain number syntax alone: optional sign, digits with at most one decimal

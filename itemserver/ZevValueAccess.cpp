@@ -59,7 +59,7 @@ std::wstring VariantToText(const VARIANT& value)
 
 }  // namespace
 
-double VariantToNumber(const VARIANT& value)
+double VariantToNumber(const VARIANT& value, const TNumberSeparators& separators)
 {
     UniqueVariant direct;
     // The platform declares its sources non-const but never writes them.
@@ -67,7 +67,7 @@ double VariantToNumber(const VARIANT& value)
     VARIANT& v = direct.get();
     if (V_VT(&v) == VT_BSTR) {
         try {
-            return TextToNumber(BstrView(V_BSTR(&v)));
+            return TextToNumber(BstrView(V_BSTR(&v)), separators);
         } catch (const EConvertError& e) {
             throw EVariantError(e.what());
         }
@@ -108,7 +108,14 @@ void WriteZevItemValue(TItemValueTable& table, int handle, const VARIANT& value)
     const auto picture = ZevNumberPicture(handle);
     std::string text;
     try {
-        text = WideToAnsi(picture ? FormatNumberPicture(VariantToNumber(value), *picture) : VariantToText(value));
+        if (picture) {
+            // Read in the separators the number is then shown with, read once:
+            // another reading could take a decimal comma for grouping.
+            const TNumberSeparators separators = TNumberSeparators::User();
+            text = WideToAnsi(FormatNumberPicture(VariantToNumber(value, separators), *picture, separators));
+        } else {
+            text = WideToAnsi(VariantToText(value));
+        }
     } catch (const EConvertError& e) {
         throw EVariantError(e.what());  // infinity and NaN have no picture
     }

@@ -14,9 +14,10 @@
 // The number picture a handle's written values are stored in, if it has one.
 std::optional<TNumberPicture> ZevNumberPicture(int handle) noexcept;
 
-// A written value as a number: strings through TextToNumber, every other type by
-// the platform's variant conversion. EVariantError when that fails.
-double VariantToNumber(const VARIANT& value);
+// A written value as a number: strings through TextToNumber in the given
+// separators, every other type by the platform's variant conversion.
+// EVariantError when that fails.
+double VariantToNumber(const VARIANT& value, const TNumberSeparators& separators);
 
 // Replaces *out (an initialised variant) with the cell's text as VT_BSTR.
 // EOpcError(OPC_E_INVALIDHANDLE) for a handle outside 1 to 132, *out untouched.

@@ -6,6 +6,7 @@
 #include "contract/OpcError.h"
 #include "contract/OpcTypes.h"
 #include "cache/ServerItemList.h"
+#include "cache/WrittenValue.h"
 
 TServerItem* AcquireServerItem(TServerItemList& cache, TGroupItemInfo& groupItem, const std::wstring& itemId)
 {
@@ -39,33 +40,25 @@ void ReadServerItem(TServerItemRef& item, UniqueVariant& value, WORD& quality)
     item.Server().ReadItemValue(item.Handle(), quality, *value.put());
 }
 
-namespace {
-
-// A value that holds an object: converting it would call the object's
-// IDispatch::Invoke, which is the client's code, on the server's thread in the
-// middle of the write.
-bool HoldsObject(const VARIANT& value) noexcept
-{
-    const VARTYPE type = V_VT(&value) & VT_TYPEMASK;
-    if (type == VT_DISPATCH || type == VT_UNKNOWN) return true;
-    if (V_VT(&value) == (VT_BYREF | VT_VARIANT)) return V_VARIANTREF(&value) && HoldsObject(*V_VARIANTREF(&value));
-    return false;
-}
-
-}  // namespace
-
 void WriteServerItem(TServerItemRef& item, const VARIANT& value)
 {
     if (!TAccessRights::FromOpc(item.AccessRights()).Writeable()) RaiseOpcError(OPC_E_BADRIGHTS);
     // Refused with what the conversion answers for other values without text.
     if (HoldsObject(value)) RaiseOpcError(DISP_E_TYPEMISMATCH);
+    // A reference is written as the value it points at, the way a queued
+    // write holds it.
+    UniqueVariant held;
+    const VARIANT* written = &value;
+    if (V_ISBYREF(&value)) {
+        held = HeldWriteValue(value);
+        written = &held.get();
+    }
     try {
-        if (V_VT(&value) == item.CanonicalType()) {
-            item.Server().WriteItemValue(item.Handle(), value);
+        if (V_VT(written) == item.CanonicalType()) {
+            item.Server().WriteItemValue(item.Handle(), *written);
             return;
         }
-        UniqueVariant converted;
-        RaiseIfFailed(VariantChangeType(converted.put(), const_cast<VARIANT*>(&value), 0, item.CanonicalType()));
+        const UniqueVariant converted = ConvertWrittenValue(*written, item.CanonicalType());
         item.Server().WriteItemValue(item.Handle(), converted.get());
     } catch (const EVariantError&) {
         RaiseOpcError(OPC_E_BADTYPE);

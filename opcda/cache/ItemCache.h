@@ -33,10 +33,12 @@ TServerItemRefPtr LookupItemRef(const std::wstring& itemId);
 // EOpcError(OPC_E_BADRIGHTS) when the item is not readable.
 void ReadServerItem(TServerItemRef& item, UniqueVariant& value, WORD& quality);
 
-// Writes value, converted to the canonical type first when its type differs.
-// Raises EOpcError: OPC_E_BADRIGHTS when the item is not writeable;
-// DISP_E_TYPEMISMATCH for a value that holds an object (never converted); the
-// conversion's HRESULT when VariantChangeType fails; OPC_E_BADTYPE when the
+// Writes value, converted to the canonical type first when its type differs;
+// a value by reference as the value it points at. Raises EOpcError:
+// OPC_E_BADRIGHTS when the item is not writeable; DISP_E_TYPEMISMATCH for a
+// value that holds an object (never converted); what HeldWriteValue raises
+// for a reference and ConvertWrittenValue for the conversion (WrittenValue.h,
+// among them values the conversion would show as another); OPC_E_BADTYPE when the
 // conversion or WriteItemValue raises a conversion error (EVariantError, or
 // the standard library's std::invalid_argument and std::out_of_range, which is
 // what its text-to-number conversions raise). EOpcError from the item server

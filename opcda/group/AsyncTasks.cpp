@@ -2,6 +2,7 @@
 
 #include "cache/ItemCache.h"
 #include "cache/ServerItem.h"
+#include "cache/WrittenValue.h"
 #include "com/ComBoundary.h"
 #include "com/HandleTable.h"
 #include "group/GroupImpl.h"
@@ -118,10 +119,19 @@ void TAsyncReadTask::Execute(TGroupImpl& group)
 
 TAsyncWriteTask::TAsyncWriteTask(TGroupImpl& group, DWORD transactionId, DWORD count, const OPCHANDLE* handles,
                                  const VARIANT* values)
-    : TAsyncIOTask(group, transactionId, count, handles)
+    : TAsyncIOTask(group, transactionId, count, handles), holdErrors_(count, S_OK)
 {
+    // The task runs after the call has returned, when the stub has freed what
+    // a value by reference pointed at: it holds the values themselves.
     values_.reserve(count);
-    for (DWORD i = 0; i < count; ++i) values_.push_back(UniqueVariant::CopyOf(values[i]));
+    for (DWORD i = 0; i < count; ++i) {
+        try {
+            values_.push_back(HeldWriteValue(values[i]));
+        } catch (const EOpcError& e) {
+            values_.emplace_back();
+            holdErrors_[i] = ExceptionToHResult(e);
+        }
+    }
 }
 
 void TAsyncWriteTask::WriteAll(TGroupImpl& group, std::vector<OPCHANDLE>& clientHandles, std::vector<HRESULT>& errors)
@@ -130,6 +140,7 @@ void TAsyncWriteTask::WriteAll(TGroupImpl& group, std::vector<OPCHANDLE>& client
         errors[i] = ComBoundary([&] {
             TGroupItemImpl& item = group.ValidateItemHandle(handles_[i]);
             clientHandles[i] = item.ClientHandle;
+            RaiseIfFailed(holdErrors_[i]);
             WriteServerItem(item.Shared(), values_[i].get());
         });
     }

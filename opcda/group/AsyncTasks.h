@@ -61,7 +61,8 @@ protected:
     void Execute(TGroupImpl& group) override;
 };
 
-// IOPCAsyncIO2::Write: writes of copies of the values, completed by OnWriteComplete.
+// IOPCAsyncIO2::Write: writes of the values as they were at the call,
+// completed by OnWriteComplete.
 class TAsyncWriteTask : public TAsyncIOTask {
 public:
     TAsyncWriteTask(TGroupImpl& group, DWORD transactionId, DWORD count, const OPCHANDLE* handles,
@@ -72,7 +73,10 @@ protected:
     // Writes every item; the client handles and errors per item.
     void WriteAll(TGroupImpl& group, std::vector<OPCHANDLE>& clientHandles, std::vector<HRESULT>& errors);
 
+    // The values held for the task (HeldWriteValue), and for each one that
+    // could not be held the error its write reports.
     std::vector<UniqueVariant> values_;
+    std::vector<HRESULT> holdErrors_;
 };
 
 // IOPCAsyncIO2::Refresh2 (and the refresh at connecting a callback): the

@@ -112,6 +112,9 @@ STDMETHODIMP TGroupImpl::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYP
         CheckArrayArgs(dwCount, pRequestedDatatypes);
         return ApplyToItems(dwCount, phServer, ppErrors, [&](TGroupItemImpl& item, size_t i) {
             const VARTYPE requested = pRequestedDatatypes[i];
+            // The types AddItems takes: the conversion alone would also take
+            // VT_NULL, which makes every later read of the item empty.
+            CheckRequestedType(requested);
             if (requested != VT_EMPTY) {
                 // The item's current value must convert to the new type.
                 UniqueVariant value;

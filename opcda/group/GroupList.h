@@ -9,6 +9,7 @@
 #include <string>
 
 #include "com/TextUtil.h"
+#include "group/TakenNumbers.h"
 
 class TGroupImpl;
 
@@ -28,8 +29,9 @@ public:
     void Rename(TGroupImpl& group, const std::wstring& newName);
 
     bool NameExists(const std::wstring& name) const;
-    // "Group" followed by the lowest number from 0 up that no group uses.
-    std::wstring UniqueName() const;
+    // "Group" followed by the lowest number from 0 up that no group uses, in
+    // logarithmic time (clients that name no group make thousands of them).
+    std::wstring UniqueName();
 
     size_t Count() const noexcept { return groups_.size(); }
     // The group at a position in name order, or null.
@@ -41,5 +43,16 @@ public:
     TGroupImpl* TakeFirst() noexcept;
 
 private:
+    // Notes the number of a name that compares equal to "Group<n>".
+    void NoteNumber(const std::wstring& name, TGroupImpl& group) noexcept;
+    // The numbers a group that left the list held are free again, unless
+    // another group's name compares equal to theirs.
+    void ForgetNumbers(const TGroupImpl& group) noexcept;
+
     std::map<std::wstring, TGroupImpl*, LessTextI> groups_;
+    // The n of every "Group<n>" that a listed name compares equal to, and
+    // the group of each. A name that does so only to the locale's comparison
+    // (a character it ignores) is noted when UniqueName first meets it.
+    TTakenNumbers takenNumbers_;
+    std::multimap<const TGroupImpl*, unsigned> numbers_;
 };

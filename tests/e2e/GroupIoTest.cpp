@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "GroupClient.h"
+#include "ValueObject.h"
 #include "com/TextUtil.h"
 
 namespace {
@@ -87,24 +88,6 @@ TEST_F(Io, TextsOfAnyLengthAndContentComeBackAsStoredAndLeaveTheOtherItemsAlone)
         }
     }
 }
-
-// An object a client might put into a value: asked for its value, it says so.
-class TValueObject final : public TComObject<IDispatch> {
-public:
-    std::atomic<int> Invoked{0};
-    STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override { *count = 0; return S_OK; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) noexcept override
-    {
-        ++Invoked;
-        if (result) {
-            V_VT(result) = VT_BSTR;
-            V_BSTR(result) = SysAllocString(L"from the client's object");
-        }
-        return S_OK;
-    }
-};
 
 // Values without a text are refused per item and change nothing; values that
 // hold an object are refused without a call into the object (the server's

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 
 #include "ConvertError.h"
 #include "FormatTestSupport.h"
@@ -30,6 +31,54 @@ TEST(NumberText, TextThatIsNoNumberIsAConversionError)
                                            L"5",
                                            3)),
                  EConvertError);
+}
+
+// The same texts in the two common settings: a thousands separator counts
+// only where it groups the integer digits by three, so a text meant in the
+// other setting is refused, never read a hundred or a thousand times over.
+TEST(NumberText, ReadsTheSeparatorsItIsGivenAndGroupsOnlyByThree)
+{
+    const TNumberSeparators comma{L",", L"."}, point{L".", L","};
+    const struct {
+        const wchar_t* Text;
+        std::optional<double> Comma, Point;
+    } cases[] = {
+        {L"12,36", 12.36, std::nullopt},
+        {L"12.36", std::nullopt, 12.36},
+        {L"1.236,5", 1236.5, std::nullopt},
+        {L"1,236.5", std::nullopt, 1236.5},
+        {L"1.236", 1236, 1.236},
+        {L"1,236", 1.236, 1236},
+        {L"1.2365", std::nullopt, 1.2365},
+        {L"1.234.567,5", 1234567.5, std::nullopt},
+        {L"12.34.567", std::nullopt, std::nullopt},
+        {L"1234.567", std::nullopt, 1234.567},
+        {L"1.23", std::nullopt, 1.23},
+        {L".5", std::nullopt, 0.5},
+        {L"1.", std::nullopt, 1},
+        {L"1,2,3", std::nullopt, std::nullopt},
+        {L" -0,25\t", -0.25, std::nullopt},
+        {L"+2,5E-06", 2.5e-6, std::nullopt},
+        {L"2.5E-06", std::nullopt, 2.5e-6},
+        {L"-1.000", -1000, -1},
+        {L"1 000", std::nullopt, std::nullopt},
+        {L"", std::nullopt, std::nullopt},
+    };
+    const auto read = [](const wchar_t* text, const TNumberSeparators& separators) -> std::optional<double> {
+        try {
+            return TextToNumber(text, separators);
+        } catch (const EConvertError&) {
+            return std::nullopt;
+        }
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(read(c.Text, comma), c.Comma) << "decimal comma: " << WideToAnsiForTest(c.Text);
+        EXPECT_EQ(read(c.Text, point), c.Point) << "decimal point: " << WideToAnsiForTest(c.Text);
+    }
+    // A setting whose thousands separator is none, or the decimal one, groups nothing.
+    EXPECT_EQ(read(L"1.236,5", {L",", L""}), std::nullopt);
+    EXPECT_EQ(read(L"1,5", {L",", L","}), 1.5);
+    EXPECT_EQ(read(L"1\u00a0236,5", {L",", L"\u00a0"}), 1236.5);
 }
 
 TEST(NumberText, WholeNumbersRefuseDecimalsAndExponents)

@@ -71,6 +71,23 @@ TEST(ZevValueAccess, PatternItemsStoreTheirPictureInTheRegionalSetting)
     }
 }
 
+// Whatever the setting, a text is read in the separators the number is then
+// shown with; a thousands separator that groups no three digits is no
+// decimal separator of another setting, and the text is refused.
+TEST(ZevValueAccess, PatternItemsReadTheSeparatorsTheyShow)
+{
+    const TNumberSeparators separators = TNumberSeparators::User();
+    const std::wstring point = separators.Decimal, grouping = separators.Thousands;
+    ExpectWrites({{12, (L"1" + grouping + L"236" + point + L"5").c_str(), (L"1236" + point + L"5").c_str()},
+                  {15, (L"2" + point + L"5E-06").c_str(), (L"0" + point + L"0000025").c_str()}});
+    TItemValueTable table;
+    WriteZevItemValue(table, 12, MakeBstr(L"4").get());
+    for (const std::wstring& text :
+         {L"12" + grouping + L"36", L"1" + grouping + L"2365", L"1" + point + L"2" + point + L"3"})
+        EXPECT_THROW(WriteZevItemValue(table, 12, MakeBstr(text).get()), EVariantError) << WideToAnsi(text);
+    EXPECT_EQ(ReadText(table, 12), L"4" + point + L"0");
+}
+
 TEST(ZevValueAccess, EveryPatternItemFormatsAndOthersKeepTheirText)
 {
     TItemValueTable table;

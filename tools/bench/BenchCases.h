@@ -42,3 +42,12 @@ struct TCycles {
 // memory of the server before and after.
 TCycles MeasureCycles(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server,
                       int cycles);
+
+struct TGroupNames {
+    int Groups = 0;
+    double UnnamedMs = 0;  // median AddGroup without a name, on a server object holding Groups groups
+    double NamedMs = 0;    // the same with the client's names
+};
+// AddGroup on a server object that already holds that many groups, the last
+// hundred calls of each kind.
+TGroupNames MeasureGroupNames(const std::wstring& progId, int groups);

@@ -1,7 +1,7 @@
 // OpcBench.exe: measures the server against the floor server in one run and
 // prints one table, every figure beside its floor, PASS or MISS per target.
 //
-//   OpcBench [--cycles N] [--load-seconds N] [--samples N] [--clients N] [--cycle-items N]
+//   OpcBench [--cycles N] [--load-seconds N] [--samples N] [--clients N] [--cycle-items N] [--groups N]
 //   OpcBench --profile additems|read|write|cycles|load   (a profile of the server instead)
 #include <windows.h>
 
@@ -31,6 +31,7 @@ struct TOptions {
     std::wstring Profile;   // a case to profile instead of the table
     int WineServerPid = 0;  // Linux pid of the prefix's wineserver, from tools/bench.sh
     int CycleItems = -1;    // items added per cycle; all when negative
+    int Groups = 2000;      // groups a server object holds when AddGroup is timed
 };
 
 enum class TVerdict { None, Pass, Miss };
@@ -151,6 +152,8 @@ bool ParseOptions(int argc, wchar_t** argv, TOptions& options)
             options.Clients = static_cast<int>(value);
         else if (arg == L"--cycle-items")
             options.CycleItems = static_cast<int>(value);
+        else if (arg == L"--groups")
+            options.Groups = static_cast<int>(value);
         else
             return false;
     }
@@ -271,6 +274,12 @@ int Bench(const TOptions& options)
                                MedianPair(real, floor, options.Samples, write), 0));
     }
 
+    Say(L"group names");
+    const TGroupNames names = MeasureGroupNames(kServerProgId, options.Groups);
+    rows.push_back({L"AddGroup without a name at " + std::to_wstring(names.Groups) + L" groups", Ms(names.UnnamedMs),
+                    Ms(names.NamedMs) + L" named", Times(names.UnnamedMs / names.NamedMs), L"<= 1.5x named",
+                    Verdict(names.UnnamedMs <= 1.5 * names.NamedMs)});
+
     Say(L"latency");
     const TLatency latency = MeasureLatency(kServerProgId, 20, options.Samples);
     const double bound = 20.0 + 2 * status2.second;
@@ -342,6 +351,7 @@ int wmain(int argc, wchar_t** argv)
     if (!ParseOptions(argc, argv, options)) {
         std::fputs(
             "Usage: OpcBench [--cycles N] [--load-seconds N] [--samples N] [--clients N] [--cycle-items N]\n"
+            "                [--groups N]\n"
             "       OpcBench --profile additems|read|write|cycles|load [same options]\n",
             stderr);
         return 2;
