@@ -93,12 +93,12 @@ protected:
     }
 
     // A group of the test's server object, with the callback sink connected.
-    ComPtr<IOPCItemMgt> AddGroup(const wchar_t* name, bool active = true, float deadband = 0.0f)
+    ComPtr<IOPCItemMgt> AddGroup(const wchar_t* name, bool active = true, float deadband = 0.0f, DWORD rate = 20)
     {
         OPCHANDLE handle = 0;
         DWORD revised = 0;
         ComPtr<IOPCItemMgt> group;
-        EXPECT_EQ(server->AddGroup(name, active, 20, 5, nullptr, &deadband, 0, &handle, &revised, IID_IOPCItemMgt,
+        EXPECT_EQ(server->AddGroup(name, active, rate, 5, nullptr, &deadband, 0, &handle, &revised, IID_IOPCItemMgt,
                                    reinterpret_cast<IUnknown**>(group.GetAddressOf())),
                   S_OK);
         return group;
@@ -339,6 +339,78 @@ TEST_F(GroupCycle, AGroupRemovedDuringItsOwnCallbackGoesAfterTheCall)
     EXPECT_EQ(remover->calls, 1);
     EXPECT_EQ(TGroupImpl::FromHandle(handle), nullptr) << "gone once the call returned";
     EXPECT_EQ(items.hookCalls[5], 1);
+}
+
+// A client whose QueryInterface, asked for the callback interface, advises
+// another sink on the same point: what a second thread of a free-threaded
+// client does when its Advise arrives during the first one's call-out.
+class TAdvisingSink final : public TComObject<IOPCDataCallback> {
+public:
+    TAdvisingSink(IConnectionPoint& point, IUnknown& other) : point_(point), other_(other) {}
+    HRESULT innerResult = E_PENDING;
+    DWORD innerCookie = 77;
+    int dataChanges = 0;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override
+    {
+        if (riid == IID_IOPCDataCallback && innerResult == E_PENDING) innerResult = point_.Advise(&other_, &innerCookie);
+        return TComObject::QueryInterface(riid, ppv);
+    }
+    STDMETHODIMP OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
+                              HRESULT*) noexcept override
+    {
+        ++dataChanges;
+        return S_OK;
+    }
+    STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
+                                HRESULT*) noexcept override { return S_OK; }
+    STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) noexcept override
+    {
+        return S_OK;
+    }
+    STDMETHODIMP OnCancelComplete(DWORD, OPCHANDLE) noexcept override { return S_OK; }
+
+private:
+    IConnectionPoint& point_;
+    IUnknown& other_;
+};
+
+ULONG ReferencesOf(IUnknown* object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
+TEST_F(GroupCycle, AnAdviseDuringTheFirstOnesCallOutFindsThePointTaken)
+{
+    // No tick comes during the test: every data change is a connect-time refresh.
+    ComPtr<IOPCItemMgt> group = AddGroup(L"Twice", true, 0.0f, 3600000);
+    Add(group.Get(), {Text});
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(As<IConnectionPointContainer>(group.Get())->FindConnectionPoint(IID_IOPCDataCallback,
+                                                                              point.GetAddressOf()),
+              S_OK);
+    const ULONG otherReferences = ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get()));
+    auto first = MakeComObject<TAdvisingSink>(*point.Get(), *static_cast<IOPCDataCallback*>(sink.Get()));
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(static_cast<IOPCDataCallback*>(first.Get()), &cookie), S_OK);
+    EXPECT_EQ(cookie, 1u);
+    EXPECT_EQ(first->innerResult, CONNECT_E_CANNOTCONNECT);
+    EXPECT_EQ(first->innerCookie, 0u);
+    EXPECT_EQ(ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get())), otherReferences) << "the refused sink is not held";
+
+    PumpMessages();  // the queued refreshes run
+    EXPECT_EQ(first->dataChanges, 1) << "one connection, one refresh";
+    EXPECT_TRUE(sink->records.empty());
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION) << "there was only one connection";
+    EXPECT_EQ(ReferencesOf(static_cast<IOPCDataCallback*>(first.Get())), 1u);
+
+    // Free again for the next sink.
+    DWORD next = 0;
+    EXPECT_EQ(point->Advise(static_cast<IOPCDataCallback*>(sink.Get()), &next), S_OK);
+    EXPECT_EQ(point->Unadvise(next), S_OK);
+    EXPECT_EQ(ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get())), otherReferences);
 }
 
 TEST_F(GroupCycle, GroupsHeldAfterTheirServerObjectUseItsRecordUntilTheyGo)
