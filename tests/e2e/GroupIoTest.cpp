@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 
+#include "CallbackWaits.h"
 #include "GroupClient.h"
 #include "com/TextUtil.h"
 
@@ -165,15 +166,17 @@ TEST_F(Io, AsynchronousCallsNeedACallbackAndReportEveryItemInTheirCompletion)
 
     auto sink = MakeComObject<TDataCallbackRecorder>();
     ASSERT_EQ(group.Advise(sink.Get()), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 1)) << "connecting brings the current values";
-    EXPECT_EQ(sink->Last(TKind::DataChange)->transactionId, 0u);
-    EXPECT_EQ(sink->Last(TKind::DataChange)->items.size(), 2u);
+    const TCallbackRecord* connected = WaitForCallback(*sink.Get(), TKind::DataChange, Reports(21));
+    ASSERT_TRUE(connected) << "connecting brings the current values";
+    EXPECT_EQ(connected->transactionId, 0u);
+    EXPECT_EQ(connected->items.size(), 2u);
 
     EXPECT_EQ(io->Read(3, three, 5, &cancel, errors.put(3)), S_OK);
     EXPECT_EQ(errors.get(), nullptr) << "no error array unless the item server asks for one";
     EXPECT_NE(cancel, 0u);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::ReadComplete, 1));
-    const TCallbackRecord& read = *sink->Last(TKind::ReadComplete);
+    const TCallbackRecord* completed = WaitForTransaction(*sink.Get(), TKind::ReadComplete, 5);
+    ASSERT_TRUE(completed);
+    const TCallbackRecord& read = *completed;
     EXPECT_EQ(read.transactionId, 5u);
     EXPECT_EQ(read.hGroup, 99u);
     EXPECT_EQ(read.masterQuality, S_OK);
@@ -189,9 +192,9 @@ TEST_F(Io, AsynchronousCallsNeedACallbackAndReportEveryItemInTheirCompletion)
     VARIANT raw[] = {values[0].get(), values[1].get()};
     OPCHANDLE two[] = {handles[0], 0xBADBAD};
     EXPECT_EQ(io->Write(2, two, raw, 6, &cancel, errors.put(2)), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::WriteComplete, 1));
-    const TCallbackRecord& written = *sink->Last(TKind::WriteComplete);
-    EXPECT_EQ(written.transactionId, 6u);
+    const TCallbackRecord* writeCompleted = WaitForTransaction(*sink.Get(), TKind::WriteComplete, 6);
+    ASSERT_TRUE(writeCompleted);
+    const TCallbackRecord& written = *writeCompleted;
     EXPECT_EQ(written.masterError, S_FALSE);
     EXPECT_EQ(written.items.at(0).error, S_OK);
     EXPECT_EQ(written.items.at(1).error, OPC_E_INVALIDHANDLE);
@@ -204,15 +207,13 @@ TEST_F(Io, OnlyPendingTasksCanBeCancelled)
     const std::vector<OPCHANDLE> handles = group.Add({kPlant});
     auto sink = MakeComObject<TDataCallbackRecorder>();
     ASSERT_EQ(group.Advise(sink.Get()), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 1));
     ComPtr<IOPCAsyncIO2> io = group.As<IOPCAsyncIO2>();
     // A task runs as soon as the call that queued it has returned, before the
     // client's next call arrives: cancelling in time is for clients in the
     // server's own process. Out here a finished or unknown task is refused.
     DWORD cancel = 0;
     ASSERT_EQ(io->Refresh2(OPC_DS_CACHE, 2, &cancel), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 2));
-    EXPECT_EQ(sink->Last(TKind::DataChange)->transactionId, 2u);
+    ASSERT_TRUE(WaitForTransaction(*sink.Get(), TKind::DataChange, 2));
     EXPECT_EQ(io->Cancel2(cancel), E_FAIL);
     EXPECT_EQ(io->Cancel2(0x7777), E_FAIL);
 }
@@ -231,47 +232,51 @@ TEST_F(Io, RefreshNeedsAnActiveGroupWithActiveItems)
     EXPECT_EQ(quiet.As<IOPCAsyncIO2>()->Refresh2(OPC_DS_DEVICE, 1, &cancel), E_FAIL);
     EXPECT_EQ(cancel, 0u);
     EXPECT_EQ(quiet.As<IOPCAsyncIO2>()->Refresh2(static_cast<OPCDATASOURCE>(0), 1, &cancel), E_INVALIDARG);
-    PumpFor(300);
+    // The server runs queued work in order: a read queued now completes after
+    // anything that connecting queued.
+    OPCHANDLE item = quiet.Add({kLayer}, false)[0];
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(quiet.As<IOPCAsyncIO2>()->Read(1, &item, 3, &cancel, errors.put(1)), S_OK);
+    ASSERT_TRUE(WaitForTransaction(*sink.Get(), TKind::ReadComplete, 3));
     EXPECT_EQ(sink->Count(TKind::DataChange), 0u) << "nothing to send at connecting either";
 }
 
 TEST_F(Io, TheScanReportsEachChangeOnceAndOnlyForActiveGroups)
 {
+    WriteItem(kPlant, L"Before the change");
     auto active = MakeComObject<TDataCallbackRecorder>();
     auto waiting = MakeComObject<TDataCallbackRecorder>();
     TClientGroup first = Group(L"First", true, 20, 1);
     TClientGroup second = Group(L"Second", false, 20, 2);
-    first.Add({kPlant, kLayer});
+    const std::vector<OPCHANDLE> handles = first.Add({kPlant, kLayer});
     second.Add({kPlant});
     ASSERT_EQ(first.Advise(active.Get()), S_OK);
     ASSERT_EQ(second.Advise(waiting.Get()), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(active, TKind::DataChange, 1));
-    const TCallbackRecord& connected = active->records.front();
-    EXPECT_EQ(connected.transactionId, 0u);
-    EXPECT_EQ(connected.items.size(), 2u) << "connecting reports every active item";
-    // The first tick after activation may report the items once more,
-    // depending on whether it came before the callback was connected.
-    PumpFor(300);
-    const size_t settled = active->Count(TKind::DataChange);
-    EXPECT_LE(settled, 2u);
-    PumpFor(300);
-    EXPECT_EQ(active->Count(TKind::DataChange), settled) << "nothing more while nothing changes";
+    const TCallbackRecord* connected = WaitForCallback(*active.Get(), TKind::DataChange, Reports(1));
+    ASSERT_TRUE(connected);
+    EXPECT_EQ(connected->transactionId, 0u);
+    EXPECT_EQ(connected->items.size(), 2u) << "connecting reports every active item";
 
     WriteItem(kPlant, L"Changed");
-    ASSERT_TRUE(WaitForCallbacks(active, TKind::DataChange, settled + 1));
-    const TCallbackRecord& change = *active->Last(TKind::DataChange);
-    ASSERT_EQ(change.items.size(), 1u);
-    EXPECT_EQ(TextOf(change.items[0].value.get()), L"Changed");
-    EXPECT_EQ(change.hGroup, 1u);
-    PumpFor(200);
-    EXPECT_EQ(waiting->Count(TKind::DataChange), 0u) << "an inactive group reports nothing";
+    const TCallbackRecord* change = WaitForDataChange(*active.Get(), 1, L"Changed");
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->items.size(), 1u);
+    EXPECT_EQ(change->hGroup, 1u);
+    // A later change of the other item comes with a later tick: had the first
+    // one been reported again, it would have been by then.
+    const std::wstring layer = TextOf(first.Read(OPC_DS_CACHE, {handles[1]})[0].value.get()) == L"3" ? L"4" : L"3";
+    WriteItem(kLayer, layer);
+    const TCallbackRecord* later = WaitForDataChange(*active.Get(), 2, layer);
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->Find(1), nullptr) << "an unchanged item is not reported";
+    EXPECT_EQ(CountCallbacks(*active.Get(), TKind::DataChange, Reports(1, L"Changed")), 1u);
+    EXPECT_TRUE(waiting->records.empty()) << "an inactive group reports nothing";
 
     BOOL on = TRUE;
     DWORD revised = 0;  // an output the proxy always needs
     ASSERT_EQ(second.As<IOPCGroupStateMgt>()->SetState(nullptr, &revised, &on, nullptr, nullptr, nullptr, nullptr),
               S_OK);
-    ASSERT_TRUE(WaitForCallbacks(waiting, TKind::DataChange, 1)) << "activation reports every item once";
-    EXPECT_EQ(TextOf(waiting->Last(TKind::DataChange)->items.at(0).value.get()), L"Changed");
+    EXPECT_TRUE(WaitForDataChange(*waiting.Get(), 1, L"Changed")) << "activation reports every item";
 
     ComPtr<IConnectionPoint> point;
     ASSERT_EQ(first.As<IConnectionPointContainer>()->FindConnectionPoint(IID_IOPCDataCallback, point.GetAddressOf()),
@@ -282,27 +287,28 @@ TEST_F(Io, TheScanReportsEachChangeOnceAndOnlyForActiveGroups)
 
 TEST_F(Io, DisabledGroupsSendNoScanButStillAnswerRefresh)
 {
+    WriteItem(kLayer, L"40");
     auto sink = MakeComObject<TDataCallbackRecorder>();
     TClientGroup group = Group(L"Disabled", true, 20);
-    group.Add({kLayer});
+    const std::vector<OPCHANDLE> handles = group.Add({kLayer});
     ASSERT_EQ(group.Advise(sink.Get()), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 1));
+    ASSERT_TRUE(WaitForDataChange(*sink.Get(), 1, L"40"));
     ComPtr<IOPCAsyncIO2> io = group.As<IOPCAsyncIO2>();
     ASSERT_EQ(io->SetEnable(FALSE), S_OK);
-    PumpFor(100);
-    const size_t before = sink->Count(TKind::DataChange);
     BOOL enabled = TRUE;
     EXPECT_EQ(io->GetEnable(&enabled), S_OK);
     EXPECT_FALSE(enabled);
     WriteItem(kLayer, L"41");
-    PumpFor(300);
-    EXPECT_EQ(sink->Count(TKind::DataChange), before) << "the scan sends nothing while disabled";
+    // The scan of the disabled group still keeps its cache current.
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(group.Read(OPC_DS_CACHE, handles)[0].value.get()) == L"41"; }));
     DWORD cancel = 0;
     ASSERT_EQ(io->Refresh2(OPC_DS_CACHE, 8, &cancel), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, before + 1));
-    EXPECT_EQ(sink->Last(TKind::DataChange)->transactionId, 8u);
-    EXPECT_EQ(TextOf(sink->Last(TKind::DataChange)->items.at(0).value.get()), L"41")
-        << "the scan of the disabled group still kept its cache current";
+    const TCallbackRecord* refreshed = WaitForTransaction(*sink.Get(), TKind::DataChange, 8);
+    ASSERT_TRUE(refreshed);
+    EXPECT_EQ(TextOf(refreshed->items.at(0).value.get()), L"41");
+    // The scan that read 41 called out, if at all, before the refresh ran.
+    EXPECT_EQ(CountCallbacks(*sink.Get(), TKind::DataChange, Reports(1, L"41")), 1u)
+        << "the scan sends nothing while disabled";
 }
 
 }  // namespace
