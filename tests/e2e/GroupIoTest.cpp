@@ -311,4 +311,84 @@ TEST_F(Io, DisabledGroupsSendNoScanButStillAnswerRefresh)
         << "the scan sends nothing while disabled";
 }
 
+// A client that reads another client's item from the device, through that
+// client's handle, refreshes the cache of the other client's group item; the
+// change it brings in is still the subscriber's to receive.
+TEST_F(Io, ADeviceReadThroughAnotherClientsHandleLeavesItsSubscriberEveryChange)
+{
+    const std::wstring material = L"String.Remote Layer Material";
+    WriteItem(material, L"No material yet");
+    auto sink = MakeComObject<TDataCallbackRecorder>();
+    TClientGroup subscriber = Group(L"Subscriber", true, 100);
+    const OPCHANDLE subscribed = subscriber.Add({material})[0];
+    ASSERT_NE(subscribed, 0u);
+    ASSERT_EQ(subscriber.Advise(sink.Get()), S_OK);
+    ASSERT_TRUE(WaitForDataChange(*sink.Get(), 1, L"No material yet"));
+
+    // The other client, with a callback and a DA 1.0 sink for its completions.
+    ComPtr<IOPCServer> other = ConnectServer();
+    ASSERT_TRUE(other);
+    TClientGroup reader(other.Get(), L"Reader", true, 100);
+    const OPCHANDLE own = reader.Add({material})[0];
+    auto readerSink = MakeComObject<TDataCallbackRecorder>();
+    ASSERT_EQ(reader.Advise(readerSink.Get()), S_OK);
+    auto blocks = MakeComObject<TAdviseSinkRecorder>();
+    const CLIPFORMAT withTime = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"OPCSTMFORMATDATATIME"));
+    FORMATETC format{withTime, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    DWORD connection = 0;
+    ASSERT_EQ(reader.As<IDataObject>()->DAdvise(&format, 0, blocks.Get(), &connection), S_OK);
+    ComPtr<IOPCAsyncIO2> async2 = reader.As<IOPCAsyncIO2>();
+    ComPtr<IOPCAsyncIO> async1 = reader.As<IOPCAsyncIO>();
+
+    DWORD transaction = 100;
+    struct TCase {
+        const wchar_t* Name;
+        std::function<void(const std::wstring&)> ReadDevice;  // reads the subscriber's handle, checks the value
+    };
+    const TCase cases[] = {
+        {L"IOPCSyncIO",
+         [&](const std::wstring& text) {
+             EXPECT_EQ(TextOf(reader.Read(OPC_DS_DEVICE, {subscribed})[0].value.get()), text);
+         }},
+        {L"IOPCAsyncIO2",
+         [&](const std::wstring& text) {
+             OPCHANDLE handle = subscribed;
+             DWORD cancel = 0;
+             TaskMemArray<HRESULT> errors;
+             ASSERT_EQ(async2->Read(1, &handle, ++transaction, &cancel, errors.put(1)), S_OK);
+             const TCallbackRecord* done = WaitForTransaction(*readerSink.Get(), TKind::ReadComplete, transaction);
+             ASSERT_TRUE(done);
+             EXPECT_EQ(TextOf(done->items.at(0).value.get()), text);
+         }},
+        {L"IOPCAsyncIO",
+         [&](const std::wstring& text) {
+             OPCHANDLE handle = subscribed;
+             DWORD id = 0;
+             TaskMemArray<HRESULT> errors;
+             ASSERT_EQ(async1->Read(connection, OPC_DS_DEVICE, 1, &handle, &id, errors.put(1)), S_OK);
+             const TReceivedBlock* done = WaitForBlock(*blocks.Get(), withTime, [&](const TReceivedBlock& block) {
+                 return da1::ParseDataBlock(block.bytes, true).transactionId == id;
+             });
+             ASSERT_TRUE(done);
+             EXPECT_EQ(da1::ParseDataBlock(done->bytes, true).items.at(0).value.text, text);
+         }},
+    };
+    for (const TCase& c : cases) {
+        for (int i = 0; i < 5; ++i) {
+            SCOPED_TRACE(testing::Message() << c.Name << ", change " << i);
+            const std::wstring text = L"Material " + std::to_wstring(i) + L" " + c.Name;
+            ASSERT_EQ(reader.Write({own}, {text}), (std::vector<HRESULT>{S_OK}));
+            c.ReadDevice(text);
+            if (!WaitForDataChange(*sink.Get(), 1, text)) {
+                ADD_FAILURE() << "the subscriber never received the change";
+                break;  // one time-out per kind of read is enough to tell
+            }
+        }
+    }
+    async1.Reset();
+    async2.Reset();
+    reader.Reset();
+    other.Reset();
+}
+
 }  // namespace

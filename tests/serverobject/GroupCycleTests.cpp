@@ -307,6 +307,38 @@ TEST_F(GroupCycle, ASinkWhoseClientIsGoneIsDroppedAndTheItemServerTold)
     EXPECT_TRUE(impl->HasDataCallback());
 }
 
+// A device read refreshes the cache of the group item whose handle it
+// names. The item's own group has then seen the value and reports nothing;
+// a read through another group (any live handle passes its check) leaves the
+// change for the item's own scan to report.
+TEST_F(GroupCycle, ADeviceReadHidesAChangeOnlyFromTheGroupThatMadeIt)
+{
+    ComPtr<IOPCItemMgt> subscriber = AddGroup(L"Subscriber");
+    const OPCHANDLE handle = ConnectAndSettle(subscriber.Get(), sink.Get(), {Text})[0];
+    ComPtr<IOPCItemMgt> other = AddGroup(L"Other", false);
+    struct TCase {
+        const char* Name;
+        IOPCItemMgt* Reader;
+        size_t Reported;
+    };
+    const TCase cases[] = {{"own group", subscriber.Get(), 0}, {"another group", other.Get(), 1}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::wstring text = std::wstring(L"read by ") + (c.Reported ? L"another" : L"its own");
+        // No tick can come between the change and the read: nothing is pumped.
+        items.Item(Text).value = MakeBstr(text);
+        OPCHANDLE h = handle;
+        TaskMemArray<OPCITEMSTATE> states;
+        TaskMemArray<HRESULT> errors;
+        ASSERT_EQ(As<IOPCSyncIO>(c.Reader)->Read(OPC_DS_DEVICE, 1, &h, states.put(1), errors.put(1)), S_OK);
+        EXPECT_EQ(TextOf(states[0].vDataValue), text);
+        VariantClear(&states[0].vDataValue);
+        // A marked item is reported without a poll; the poll after it shows the tick has passed.
+        ASSERT_TRUE(WaitForPoll(Text));
+        EXPECT_EQ(CountCallbacks(*sink.Get(), TKind::DataChange, Reports(100, text)), c.Reported);
+    }
+}
+
 // A client that removes the group from inside its own data-change callback.
 class TRemovingSink final : public TComObject<IOPCDataCallback> {
 public:
