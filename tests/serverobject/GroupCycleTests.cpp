@@ -392,7 +392,8 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override
     {
-        if (riid == IID_IOPCDataCallback && innerResult == E_PENDING) innerResult = point_.Advise(&other_, &innerCookie);
+        if (riid == IID_IOPCDataCallback && innerResult == E_PENDING)
+            innerResult = point_.Advise(&other_, &innerCookie);
         return TComObject::QueryInterface(riid, ppv);
     }
     STDMETHODIMP OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
@@ -402,7 +403,10 @@ public:
         return S_OK;
     }
     STDMETHODIMP OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
-                                HRESULT*) noexcept override { return S_OK; }
+                                HRESULT*) noexcept override
+    {
+        return S_OK;
+    }
     STDMETHODIMP OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) noexcept override
     {
         return S_OK;
@@ -426,8 +430,8 @@ TEST_F(GroupCycle, AnAdviseDuringTheFirstOnesCallOutFindsThePointTaken)
     ComPtr<IOPCItemMgt> group = AddGroup(L"Twice", true, 0.0f, 3600000);
     Add(group.Get(), {Text});
     ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(As<IConnectionPointContainer>(group.Get())->FindConnectionPoint(IID_IOPCDataCallback,
-                                                                              point.GetAddressOf()),
+    ASSERT_EQ(As<IConnectionPointContainer>(group.Get())
+                  ->FindConnectionPoint(IID_IOPCDataCallback, point.GetAddressOf()),
               S_OK);
     const ULONG otherReferences = ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get()));
     auto first = MakeComObject<TAdvisingSink>(*point.Get(), *static_cast<IOPCDataCallback*>(sink.Get()));
@@ -436,7 +440,8 @@ TEST_F(GroupCycle, AnAdviseDuringTheFirstOnesCallOutFindsThePointTaken)
     EXPECT_EQ(cookie, 1u);
     EXPECT_EQ(first->innerResult, CONNECT_E_CANNOTCONNECT);
     EXPECT_EQ(first->innerCookie, 0u);
-    EXPECT_EQ(ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get())), otherReferences) << "the refused sink is not held";
+    EXPECT_EQ(ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get())), otherReferences)
+        << "the refused sink is not held";
 
     PumpMessages();  // the queued refreshes run
     EXPECT_EQ(first->dataChanges, 1) << "one connection, one refresh";
