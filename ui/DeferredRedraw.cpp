@@ -34,11 +34,14 @@ void CALLBACK RedrawWaiting(HWND, UINT, UINT_PTR timer, DWORD) noexcept
 
 }  // namespace
 
+bool RedrawDeferred(HWND control)
+{
+    return std::any_of(g_waiting.begin(), g_waiting.end(), [&](const TWaiting& w) { return w.Control == control; });
+}
+
 bool DeferRedraw(HWND control, std::function<void()> afterRedrawOn)
 {
-    if (!control) return false;
-    if (std::any_of(g_waiting.begin(), g_waiting.end(), [&](const TWaiting& w) { return w.Control == control; }))
-        return false;
+    if (!control || RedrawDeferred(control)) return false;
     SendMessageW(control, WM_SETREDRAW, FALSE, 0);
     g_waiting.push_back({control, std::move(afterRedrawOn)});
     // A timer message comes only when nothing else is queued: after the call.

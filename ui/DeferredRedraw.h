@@ -13,3 +13,5 @@
 // while redraw is off, such as scrolling), and the control repaints. Returns
 // true when this call began the wait; afterRedrawOn is kept only then.
 bool DeferRedraw(HWND control, std::function<void()> afterRedrawOn = {});
+// Whether the control waits for the end of a burst to repaint.
+bool RedrawDeferred(HWND control);

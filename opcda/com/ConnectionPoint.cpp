@@ -31,12 +31,17 @@ STDMETHODIMP TConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) noex
     RETURN_HR_IF_NULL(E_POINTER, pdwCookie);
     *pdwCookie = 0;
     RETURN_HR_IF_NULL(E_POINTER, pUnkSink);
-    if (sink_) return CONNECT_E_CANNOTCONNECT;
-    // A sink that the notification method refuses (for example one without
-    // the connection interface) is not kept.
+    if (sink_ || claimed_) return CONNECT_E_CANNOTCONNECT;
+    // The notification method calls out (it asks the sink for the connection
+    // interface), and another Advise may come in during that call: the point
+    // is claimed first, so that one finds it taken. A sink that the
+    // notification method refuses (for example one without the connection
+    // interface) is not kept, and the claim goes with it.
+    claimed_ = true;
     const HRESULT hr = ComBoundary([&] {
         if (notify_) notify_(pUnkSink, true);
     });
+    claimed_ = false;
     if (FAILED(hr)) return CONNECT_E_CANNOTCONNECT;
     sink_ = pUnkSink;
     *pdwCookie = 1;

@@ -35,4 +35,5 @@ private:
     IID iid_;
     TNotify notify_;
     ComPtr<IUnknown> sink_;
+    bool claimed_ = false;  // an Advise is calling out before it stores its sink
 };

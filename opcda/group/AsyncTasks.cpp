@@ -105,7 +105,7 @@ void TAsyncReadTask::Execute(TGroupImpl& group)
         done.errors[i] = ComBoundary([&] {
             TGroupItemImpl& item = group.ValidateItemHandle(handles_[i]);
             done.clientHandles[i] = item.ClientHandle;
-            item.ReadDevice(done.values[i], done.qualities[i], done.timestamps[i]);
+            item.ReadDevice(group, done.values[i], done.qualities[i], done.timestamps[i]);
         });
     }
     if (!group.HasDataCallback()) return;

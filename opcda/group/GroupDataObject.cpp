@@ -24,11 +24,11 @@ const IID kLivenessProbe = {0x5a1c3e2f, 0x7b44, 0x4d0e, {0x9e, 0x31, 0x2c, 0x6d,
 constexpr ULONGLONG kLivenessInterval = 2000;  // ms between checks of one sink
 
 // Appends entry i of a data block: the item that find() gives (it may raise,
-// as a handle check does) and its value from the cache or the device. An
-// entry that cannot be read goes with client handle as far as known,
-// quality 0, no time stamp and VT_NULL.
+// as a handle check does) and its value from the cache or the device, read
+// through reader. An entry that cannot be read goes with client handle as far
+// as known, quality 0, no time stamp and VT_NULL.
 template <class Find>
-void AppendBlockItem(TDataChangeStream& stream, size_t i, DWORD source, Find find)
+void AppendBlockItem(TDataChangeStream& stream, size_t i, DWORD source, const TGroupImpl& reader, Find find)
 {
     UniqueVariant value;
     WORD quality = 0;
@@ -38,7 +38,7 @@ void AppendBlockItem(TDataChangeStream& stream, size_t i, DWORD source, Find fin
         TGroupItemImpl& item = find();
         clientHandle = item.ClientHandle;
         if (source == OPC_DS_DEVICE)
-            item.ReadDevice(*value.put(), quality, stamp);
+            item.ReadDevice(reader, *value.put(), quality, stamp);
         else
             item.ReadCached(*value.put(), quality, stamp);
     });
@@ -163,7 +163,7 @@ void TGroupImpl::DeliverDataStream(const std::vector<OPCHANDLE>& handles, DWORD 
     TDataChangeStream stream(target == 1, itemServer_.HasOption(TServerOption::StreamLengthCountsTerminator),
                              items.size(), ClientHandle, transactionId);
     for (size_t i = 0; i < items.size(); ++i)
-        AppendBlockItem(stream, i, source, [&]() -> TGroupItemImpl& { return *items[i]; });
+        AppendBlockItem(stream, i, source, *this, [&]() -> TGroupItemImpl& { return *items[i]; });
     SendBlock(target, DataFormats().At(static_cast<int>(target)), stream.Finish(), TCallbackKind::DataChange10);
 }
 
@@ -175,7 +175,7 @@ void TGroupImpl::DeliverReadStream(const std::vector<OPCHANDLE>& handles, DWORD 
     TDataChangeStream stream(target == 1, itemServer_.HasOption(TServerOption::StreamLengthCountsTerminator),
                              handles.size(), ClientHandle, transactionId);
     for (size_t i = 0; i < handles.size(); ++i)
-        AppendBlockItem(stream, i, source, [&]() -> TGroupItemImpl& { return ValidateItemHandle(handles[i]); });
+        AppendBlockItem(stream, i, source, *this, [&]() -> TGroupItemImpl& { return ValidateItemHandle(handles[i]); });
     SendBlock(target, DataFormats().At(static_cast<int>(target)), stream.Finish(), TCallbackKind::ReadComplete10);
 }
 

@@ -104,7 +104,7 @@ void TGroupImpl::DeliverDataChange(const std::vector<OPCHANDLE>& handles, DWORD 
         clientHandles[i] = item.ClientHandle;
         errors[i] = ComBoundary([&] {
             if (source == OPC_DS_DEVICE)
-                item.ReadDevice(values[i], qualities[i], timestamps[i]);
+                item.ReadDevice(*this, values[i], qualities[i], timestamps[i]);
             else
                 item.ReadCached(values[i], qualities[i], timestamps[i]);
         });
@@ -139,7 +139,7 @@ STDMETHODIMP TGroupImpl::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* 
                 item.ReadCached(state.vDataValue, state.wQuality, state.ftTimeStamp);
                 if (!item.Active || !item.Group().Active) state.wQuality = OPC_QUALITY_OUT_OF_SERVICE;
             } else {
-                item.ReadDevice(state.vDataValue, state.wQuality, state.ftTimeStamp);
+                item.ReadDevice(*this, state.vDataValue, state.wQuality, state.ftTimeStamp);
             }
             state.wReserved = 0;
         });

@@ -105,10 +105,13 @@ bool TGroupItemImpl::ReadChangeCount(uint64_t& count) const noexcept
     return group_.ItemServer().ItemChangeCount(serverItem_->Handle(), count);
 }
 
-void TGroupItemImpl::StoreRead(const VARIANT& value, WORD quality, const FILETIME& now)
+void TGroupItemImpl::StoreRead(const VARIANT& value, WORD quality, const FILETIME& now, bool reportChange)
 {
     UniqueVariant copy = UniqueVariant::CopyOf(value);
     TCacheLock lock(*this);
+    if (reportChange && (quality != quality_ || CompareForChange(*serverItem_, group_.PercentDeadband, value_.get(),
+                                                                 value) == TValueChange::Changed))
+        updatePending_ = true;
     value_ = std::move(copy);
     quality_ = quality;
     timestamp_ = now;
@@ -144,14 +147,17 @@ void TGroupItemImpl::ReadCached(VARIANT& value, WORD& quality, FILETIME& timesta
     ConvertToRequested(value);
 }
 
-void TGroupItemImpl::ReadDevice(VARIANT& value, WORD& quality, FILETIME& timestamp)
+void TGroupItemImpl::ReadDevice(const TGroupImpl& reader, VARIANT& value, WORD& quality, FILETIME& timestamp)
 {
     uint64_t count = 0;
     const bool known = ReadChangeCount(count);
     UniqueVariant read;
     ReadServerItem(*serverItem_, read, quality);
     timestamp = group_.ItemServer().CurrentTimestamp();
-    StoreRead(read.get(), quality, timestamp);
+    // A read made through another group (any live item handle passes its
+    // check) must not swallow a change that this item's own group has not
+    // reported yet.
+    StoreRead(read.get(), quality, timestamp, &reader != &group_);
     changeCountKnown_ = known;
     changeCount_ = count;
     VariantClear(&value);

@@ -53,8 +53,11 @@ public:
     void RefreshFromDevice();
     // The cache, converted to the requested type.
     void ReadCached(VARIANT& value, WORD& quality, FILETIME& timestamp) const;
-    // A fresh read, which also becomes the cache; converted to the requested type.
-    void ReadDevice(VARIANT& value, WORD& quality, FILETIME& timestamp);
+    // A fresh read for the group reader, which also becomes the cache;
+    // converted to the requested type. What the item's own group reads
+    // itself counts as reported; a change that another group's read brings
+    // into the cache is marked for the own group's next scan.
+    void ReadDevice(const TGroupImpl& reader, VARIANT& value, WORD& quality, FILETIME& timestamp);
     // Whether the scan reports the item now: pending, or a poll found a change.
     bool NeedsUpdate();
     // Stores value and quality when they are a change (and tells the item
@@ -75,7 +78,9 @@ private:
     // Locks the cache against a pushing item server (no lock for a polled item).
     class TCacheLock;
 
-    void StoreRead(const VARIANT& value, WORD quality, const FILETIME& now);
+    // Stores a device read; with reportChange, a change of value or quality
+    // is marked for the next scan.
+    void StoreRead(const VARIANT& value, WORD quality, const FILETIME& now, bool reportChange);
     bool ReadChangeCount(uint64_t& count) const noexcept;
 
     TGroupImpl& group_;

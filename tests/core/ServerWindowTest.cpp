@@ -175,10 +175,12 @@ TEST_F(ServerWindowTest, TimerTicksReachTheirTargetUntilStopped)
     // A late tick for a target that is gone, and one for no target at all.
     EXPECT_EQ(SendMessageW(Window(), WM_TIMER, id, 0), 0);
     EXPECT_EQ(SendMessageW(Window(), WM_TIMER, 0xABCDEF, 0), 0);
-    Sleep(30);
-    PumpMessages();
+    // Another timer of the same period ticks twice: the stopped one would have too.
+    server.ServerWindow().StartTimer(otherId, 10);
+    EXPECT_TRUE(PumpUntil([&] { return other.ticks >= 2; }));
     EXPECT_EQ(target.ticks, ticks);
     EXPECT_EQ(server.exceptionsHandled, 0);
+    server.ServerWindow().StopTimer(otherId);
     server.ServerWindow().RemoveTimerTarget(otherId);
 }
 

@@ -2,7 +2,7 @@
 // blocks of the three formats as they arrive, and IOPCAsyncIO.
 #include <olectl.h>
 
-#include "AdviseSinkRecorder.h"
+#include "CallbackWaits.h"
 #include "GroupClient.h"
 
 namespace {
@@ -37,15 +37,29 @@ protected:
         }
         return group;
     }
-    bool WaitForBlocks(CLIPFORMAT format, size_t n)
+    TParsedDataBlock Parse(const TReceivedBlock& block) const
     {
-        return PumpUntil([&] { return sink->Count(format) >= n; }, 5000);
+        return da1::ParseDataBlock(block.bytes, block.format == formats.dataTime);
     }
-    TParsedDataBlock LastData(CLIPFORMAT format)
+    // Waits for a data block of format whose parsed form match accepts; the
+    // block parsed, empty when none came.
+    TParsedDataBlock WaitForData(CLIPFORMAT format, const std::function<bool(const TParsedDataBlock&)>& match)
     {
-        const TReceivedBlock* block = sink->Last(format);
-        EXPECT_NE(block, nullptr);
-        return block ? da1::ParseDataBlock(block->bytes, format == formats.dataTime) : TParsedDataBlock{};
+        const TReceivedBlock* block =
+            WaitForBlock(*sink.Get(), format, [&](const TReceivedBlock& b) { return match(Parse(b)); });
+        EXPECT_NE(block, nullptr) << "no such block of format " << format;
+        return block ? Parse(*block) : TParsedDataBlock{};
+    }
+    // The data block of format that carries the item with client handle 31 (the text item) as text.
+    TParsedDataBlock WaitForText(CLIPFORMAT format, const std::wstring& text)
+    {
+        return WaitForData(format, [&](const TParsedDataBlock& b) {
+            return !b.items.empty() && b.items[0].hClient == 31 && b.items[0].value.text == text;
+        });
+    }
+    TParsedDataBlock WaitForTransaction(CLIPFORMAT format, DWORD transactionId)
+    {
+        return WaitForData(format, [&](const TParsedDataBlock& b) { return b.transactionId == transactionId; });
     }
 
     TFormats formats;
@@ -97,9 +111,7 @@ TEST_F(Da1, DataSinksGetTheCurrentValuesAtAdviseAndEveryChangeAfter)
 {
     WriteItem(kPlant, L"Plant \u00e9");
     TClientGroup group = AdvisedGroup(L"Blocks", {formats.data, formats.dataTime, formats.writeComplete});
-    ASSERT_TRUE(WaitForBlocks(formats.data, 1));
-    ASSERT_TRUE(WaitForBlocks(formats.dataTime, 1));
-    const TParsedDataBlock plain = LastData(formats.data);
+    const TParsedDataBlock plain = WaitForText(formats.data, L"Plant \u00e9");
     EXPECT_EQ(plain.group, 0x55u);
     EXPECT_EQ(plain.count, 2u);
     ASSERT_EQ(plain.items.size(), 2u);
@@ -110,27 +122,29 @@ TEST_F(Da1, DataSinksGetTheCurrentValuesAtAdviseAndEveryChangeAfter)
     EXPECT_EQ(plain.items[0].value.stringByteCount, 2u * 7);
     EXPECT_EQ(plain.items[1].valueOffset, plain.items[0].valueOffset + plain.items[0].value.recordSize);
     EXPECT_EQ(plain.size, plain.items[1].valueOffset + plain.items[1].value.recordSize);
-    const TParsedDataBlock timed = LastData(formats.dataTime);
+    const TParsedDataBlock timed = WaitForText(formats.dataTime, L"Plant \u00e9");
     EXPECT_EQ(timed.items.at(0).valueOffset, 20u + 2 * 20);
     EXPECT_NE(timed.items[0].stamp, 0u);
     EXPECT_EQ(timed.items[0].quality, OPC_QUALITY_GOOD);
 
-    const size_t before = sink->blocks.size();
     WriteItem(kPlant, L"Next");
-    ASSERT_TRUE(PumpUntil([&] { return sink->blocks.size() >= before + 2; }, 5000));
-    PumpFor(200);
-    EXPECT_EQ(sink->Count(formats.writeComplete), 0u) << "the scan never writes to the write-completion sink";
-    const TParsedDataBlock change = LastData(formats.dataTime);
+    const TParsedDataBlock change = WaitForText(formats.dataTime, L"Next");
     EXPECT_EQ(change.transactionId, 0u);
-    ASSERT_EQ(change.count, 1u);
-    EXPECT_EQ(change.items.at(0).value.text, L"Next");
-    EXPECT_EQ(LastData(formats.data).items.at(0).value.text, L"Next");
+    EXPECT_EQ(change.count, 1u);
+    EXPECT_EQ(WaitForText(formats.data, L"Next").count, 1u);
+    // A read queued now is answered after everything that scan sent.
+    OPCHANDLE plant = handles[0];
+    DWORD transaction = 0;
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(group.As<IOPCAsyncIO>()->Read(1, OPC_DS_CACHE, 1, &plant, &transaction, errors.put(1)), S_OK);
+    WaitForTransaction(formats.dataTime, transaction);
+    EXPECT_EQ(sink->Count(formats.writeComplete), 0u) << "the scan never writes to the write-completion sink";
 }
 
 TEST_F(Da1, ReadsAndWritesAreCheckedFirstAndCompletedInBlocks)
 {
     TClientGroup group = AdvisedGroup(L"Io1", {formats.dataTime, formats.writeComplete});
-    ASSERT_TRUE(WaitForBlocks(formats.dataTime, 1));
+    WaitForData(formats.dataTime, [](const TParsedDataBlock& b) { return b.count == 2; });  // the current values
     ComPtr<IOPCAsyncIO> io = group.As<IOPCAsyncIO>();
     OPCHANDLE mixed[] = {handles[0], 0xBAD0BAD};
     DWORD transaction = 99;
@@ -144,20 +158,21 @@ TEST_F(Da1, ReadsAndWritesAreCheckedFirstAndCompletedInBlocks)
         << "no data sink on connection 0";
     EXPECT_EQ(io->Read(1, static_cast<OPCDATASOURCE>(7), 1, mixed, &transaction, errors.put(1)), E_INVALIDARG);
 
-    const size_t timedBefore = sink->Count(formats.dataTime);
     ASSERT_EQ(io->Read(1, OPC_DS_DEVICE, 2, const_cast<OPCHANDLE*>(handles.data()), &transaction, errors.put(2)),
               S_OK);
     EXPECT_NE(transaction, 0u);
-    ASSERT_TRUE(WaitForBlocks(formats.dataTime, timedBefore + 1));
-    const TParsedDataBlock read = LastData(formats.dataTime);
+    const TParsedDataBlock read = WaitForTransaction(formats.dataTime, transaction);
     EXPECT_EQ(read.transactionId, transaction);
     EXPECT_EQ(read.count, 2u);
 
     UniqueVariant values[] = {MakeBstr(L"Written by DA 1.0"), MakeBstr(L"not a number")};
     VARIANT raw[] = {values[0].get(), values[1].get()};
     ASSERT_EQ(io->Write(2, 2, const_cast<OPCHANDLE*>(handles.data()), raw, &transaction, errors.put(2)), S_OK);
-    ASSERT_TRUE(WaitForBlocks(formats.writeComplete, 1));
-    const TParsedWriteBlock written = da1::ParseWriteBlock(sink->Last(formats.writeComplete)->bytes);
+    const TReceivedBlock* completion = WaitForBlock(*sink.Get(), formats.writeComplete, [&](const TReceivedBlock& b) {
+        return da1::ParseWriteBlock(b.bytes).transactionId == transaction;
+    });
+    ASSERT_NE(completion, nullptr);
+    const TParsedWriteBlock written = da1::ParseWriteBlock(completion->bytes);
     EXPECT_EQ(written.transactionId, transaction);
     EXPECT_EQ(written.group, 0x55u);
     EXPECT_EQ(written.status, 0u);
@@ -174,13 +189,10 @@ TEST_F(Da1, ReadsAndWritesAreCheckedFirstAndCompletedInBlocks)
 TEST_F(Da1, RefreshNeedsAnActiveGroupAndAnswersWithItsTransaction)
 {
     TClientGroup group = AdvisedGroup(L"Refresh1", {formats.data});
-    ASSERT_TRUE(WaitForBlocks(formats.data, 1));
     ComPtr<IOPCAsyncIO> io = group.As<IOPCAsyncIO>();
     DWORD transaction = 0;
     ASSERT_EQ(io->Refresh(0, OPC_DS_CACHE, &transaction), S_OK);
-    // The first tick after activation may send its own block in between.
-    ASSERT_TRUE(PumpUntil([&] { return LastData(formats.data).transactionId == transaction; }, 5000));
-    EXPECT_EQ(LastData(formats.data).count, 2u);
+    EXPECT_EQ(WaitForTransaction(formats.data, transaction).count, 2u);
     EXPECT_EQ(io->Refresh(2, OPC_DS_CACHE, &transaction), CONNECT_E_NOCONNECTION);
 
     BOOL off = FALSE;

@@ -82,15 +82,6 @@ inline bool IsDisconnected(HRESULT hr)
     return hr == RPC_E_DISCONNECTED || hr == CO_E_OBJNOTCONNECTED || hr == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF);
 }
 
-// Pumps until the recorder holds at least n callbacks of kind.
-bool WaitForCallbacks(const TDataCallbackRecorder& sink, TCallbackRecord::TKind kind, size_t n,
-                      DWORD timeoutMs = 5000);
-inline bool WaitForCallbacks(const ComPtr<TDataCallbackRecorder>& sink, TCallbackRecord::TKind kind, size_t n,
-                             DWORD timeoutMs = 5000)
-{
-    return WaitForCallbacks(*sink.Get(), kind, n, timeoutMs);
-}
-
 // Suites whose tests share one COM-started server; each test removes the
 // groups it made before the next one starts.
 class ServerWithGroups : public testing::Test {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 
+#include "CallbackWaits.h"
 #include "GroupClient.h"
 #include "ValueObject.h"
 #include "com/TextUtil.h"
@@ -148,15 +149,17 @@ TEST_F(Io, AsynchronousCallsNeedACallbackAndReportEveryItemInTheirCompletion)
 
     auto sink = MakeComObject<TDataCallbackRecorder>();
     ASSERT_EQ(group.Advise(sink.Get()), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 1)) << "connecting brings the current values";
-    EXPECT_EQ(sink->Last(TKind::DataChange)->transactionId, 0u);
-    EXPECT_EQ(sink->Last(TKind::DataChange)->items.size(), 2u);
+    const TCallbackRecord* connected = WaitForCallback(*sink.Get(), TKind::DataChange, Reports(21));
+    ASSERT_TRUE(connected) << "connecting brings the current values";
+    EXPECT_EQ(connected->transactionId, 0u);
+    EXPECT_EQ(connected->items.size(), 2u);
 
     EXPECT_EQ(io->Read(3, three, 5, &cancel, errors.put(3)), S_OK);
     EXPECT_EQ(errors.get(), nullptr) << "no error array unless the item server asks for one";
     EXPECT_NE(cancel, 0u);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::ReadComplete, 1));
-    const TCallbackRecord& read = *sink->Last(TKind::ReadComplete);
+    const TCallbackRecord* completed = WaitForTransaction(*sink.Get(), TKind::ReadComplete, 5);
+    ASSERT_TRUE(completed);
+    const TCallbackRecord& read = *completed;
     EXPECT_EQ(read.transactionId, 5u);
     EXPECT_EQ(read.hGroup, 99u);
     EXPECT_EQ(read.masterQuality, S_OK);
@@ -172,9 +175,9 @@ TEST_F(Io, AsynchronousCallsNeedACallbackAndReportEveryItemInTheirCompletion)
     VARIANT raw[] = {values[0].get(), values[1].get()};
     OPCHANDLE two[] = {handles[0], 0xBADBAD};
     EXPECT_EQ(io->Write(2, two, raw, 6, &cancel, errors.put(2)), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::WriteComplete, 1));
-    const TCallbackRecord& written = *sink->Last(TKind::WriteComplete);
-    EXPECT_EQ(written.transactionId, 6u);
+    const TCallbackRecord* writeCompleted = WaitForTransaction(*sink.Get(), TKind::WriteComplete, 6);
+    ASSERT_TRUE(writeCompleted);
+    const TCallbackRecord& written = *writeCompleted;
     EXPECT_EQ(written.masterError, S_FALSE);
     EXPECT_EQ(written.items.at(0).error, S_OK);
     EXPECT_EQ(written.items.at(1).error, OPC_E_INVALIDHANDLE);
@@ -187,15 +190,13 @@ TEST_F(Io, OnlyPendingTasksCanBeCancelled)
     const std::vector<OPCHANDLE> handles = group.Add({kPlant});
     auto sink = MakeComObject<TDataCallbackRecorder>();
     ASSERT_EQ(group.Advise(sink.Get()), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 1));
     ComPtr<IOPCAsyncIO2> io = group.As<IOPCAsyncIO2>();
     // A task runs as soon as the call that queued it has returned, before the
     // client's next call arrives: cancelling in time is for clients in the
     // server's own process. Out here a finished or unknown task is refused.
     DWORD cancel = 0;
     ASSERT_EQ(io->Refresh2(OPC_DS_CACHE, 2, &cancel), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 2));
-    EXPECT_EQ(sink->Last(TKind::DataChange)->transactionId, 2u);
+    ASSERT_TRUE(WaitForTransaction(*sink.Get(), TKind::DataChange, 2));
     EXPECT_EQ(io->Cancel2(cancel), E_FAIL);
     EXPECT_EQ(io->Cancel2(0x7777), E_FAIL);
 }
@@ -214,47 +215,51 @@ TEST_F(Io, RefreshNeedsAnActiveGroupWithActiveItems)
     EXPECT_EQ(quiet.As<IOPCAsyncIO2>()->Refresh2(OPC_DS_DEVICE, 1, &cancel), E_FAIL);
     EXPECT_EQ(cancel, 0u);
     EXPECT_EQ(quiet.As<IOPCAsyncIO2>()->Refresh2(static_cast<OPCDATASOURCE>(0), 1, &cancel), E_INVALIDARG);
-    PumpFor(300);
+    // The server runs queued work in order: a read queued now completes after
+    // anything that connecting queued.
+    OPCHANDLE item = quiet.Add({kLayer}, false)[0];
+    TaskMemArray<HRESULT> errors;
+    ASSERT_EQ(quiet.As<IOPCAsyncIO2>()->Read(1, &item, 3, &cancel, errors.put(1)), S_OK);
+    ASSERT_TRUE(WaitForTransaction(*sink.Get(), TKind::ReadComplete, 3));
     EXPECT_EQ(sink->Count(TKind::DataChange), 0u) << "nothing to send at connecting either";
 }
 
 TEST_F(Io, TheScanReportsEachChangeOnceAndOnlyForActiveGroups)
 {
+    WriteItem(kPlant, L"Before the change");
     auto active = MakeComObject<TDataCallbackRecorder>();
     auto waiting = MakeComObject<TDataCallbackRecorder>();
     TClientGroup first = Group(L"First", true, 20, 1);
     TClientGroup second = Group(L"Second", false, 20, 2);
-    first.Add({kPlant, kLayer});
+    const std::vector<OPCHANDLE> handles = first.Add({kPlant, kLayer});
     second.Add({kPlant});
     ASSERT_EQ(first.Advise(active.Get()), S_OK);
     ASSERT_EQ(second.Advise(waiting.Get()), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(active, TKind::DataChange, 1));
-    const TCallbackRecord& connected = active->records.front();
-    EXPECT_EQ(connected.transactionId, 0u);
-    EXPECT_EQ(connected.items.size(), 2u) << "connecting reports every active item";
-    // The first tick after activation may report the items once more,
-    // depending on whether it came before the callback was connected.
-    PumpFor(300);
-    const size_t settled = active->Count(TKind::DataChange);
-    EXPECT_LE(settled, 2u);
-    PumpFor(300);
-    EXPECT_EQ(active->Count(TKind::DataChange), settled) << "nothing more while nothing changes";
+    const TCallbackRecord* connected = WaitForCallback(*active.Get(), TKind::DataChange, Reports(1));
+    ASSERT_TRUE(connected);
+    EXPECT_EQ(connected->transactionId, 0u);
+    EXPECT_EQ(connected->items.size(), 2u) << "connecting reports every active item";
 
     WriteItem(kPlant, L"Changed");
-    ASSERT_TRUE(WaitForCallbacks(active, TKind::DataChange, settled + 1));
-    const TCallbackRecord& change = *active->Last(TKind::DataChange);
-    ASSERT_EQ(change.items.size(), 1u);
-    EXPECT_EQ(TextOf(change.items[0].value.get()), L"Changed");
-    EXPECT_EQ(change.hGroup, 1u);
-    PumpFor(200);
-    EXPECT_EQ(waiting->Count(TKind::DataChange), 0u) << "an inactive group reports nothing";
+    const TCallbackRecord* change = WaitForDataChange(*active.Get(), 1, L"Changed");
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->items.size(), 1u);
+    EXPECT_EQ(change->hGroup, 1u);
+    // A later change of the other item comes with a later tick: had the first
+    // one been reported again, it would have been by then.
+    const std::wstring layer = TextOf(first.Read(OPC_DS_CACHE, {handles[1]})[0].value.get()) == L"3" ? L"4" : L"3";
+    WriteItem(kLayer, layer);
+    const TCallbackRecord* later = WaitForDataChange(*active.Get(), 2, layer);
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->Find(1), nullptr) << "an unchanged item is not reported";
+    EXPECT_EQ(CountCallbacks(*active.Get(), TKind::DataChange, Reports(1, L"Changed")), 1u);
+    EXPECT_TRUE(waiting->records.empty()) << "an inactive group reports nothing";
 
     BOOL on = TRUE;
     DWORD revised = 0;  // an output the proxy always needs
     ASSERT_EQ(second.As<IOPCGroupStateMgt>()->SetState(nullptr, &revised, &on, nullptr, nullptr, nullptr, nullptr),
               S_OK);
-    ASSERT_TRUE(WaitForCallbacks(waiting, TKind::DataChange, 1)) << "activation reports every item once";
-    EXPECT_EQ(TextOf(waiting->Last(TKind::DataChange)->items.at(0).value.get()), L"Changed");
+    EXPECT_TRUE(WaitForDataChange(*waiting.Get(), 1, L"Changed")) << "activation reports every item";
 
     ComPtr<IConnectionPoint> point;
     ASSERT_EQ(first.As<IConnectionPointContainer>()->FindConnectionPoint(IID_IOPCDataCallback, point.GetAddressOf()),
@@ -265,27 +270,108 @@ TEST_F(Io, TheScanReportsEachChangeOnceAndOnlyForActiveGroups)
 
 TEST_F(Io, DisabledGroupsSendNoScanButStillAnswerRefresh)
 {
+    WriteItem(kLayer, L"40");
     auto sink = MakeComObject<TDataCallbackRecorder>();
     TClientGroup group = Group(L"Disabled", true, 20);
-    group.Add({kLayer});
+    const std::vector<OPCHANDLE> handles = group.Add({kLayer});
     ASSERT_EQ(group.Advise(sink.Get()), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, 1));
+    ASSERT_TRUE(WaitForDataChange(*sink.Get(), 1, L"40"));
     ComPtr<IOPCAsyncIO2> io = group.As<IOPCAsyncIO2>();
     ASSERT_EQ(io->SetEnable(FALSE), S_OK);
-    PumpFor(100);
-    const size_t before = sink->Count(TKind::DataChange);
     BOOL enabled = TRUE;
     EXPECT_EQ(io->GetEnable(&enabled), S_OK);
     EXPECT_FALSE(enabled);
     WriteItem(kLayer, L"41");
-    PumpFor(300);
-    EXPECT_EQ(sink->Count(TKind::DataChange), before) << "the scan sends nothing while disabled";
+    // The scan of the disabled group still keeps its cache current.
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(group.Read(OPC_DS_CACHE, handles)[0].value.get()) == L"41"; }));
     DWORD cancel = 0;
     ASSERT_EQ(io->Refresh2(OPC_DS_CACHE, 8, &cancel), S_OK);
-    ASSERT_TRUE(WaitForCallbacks(sink, TKind::DataChange, before + 1));
-    EXPECT_EQ(sink->Last(TKind::DataChange)->transactionId, 8u);
-    EXPECT_EQ(TextOf(sink->Last(TKind::DataChange)->items.at(0).value.get()), L"41")
-        << "the scan of the disabled group still kept its cache current";
+    const TCallbackRecord* refreshed = WaitForTransaction(*sink.Get(), TKind::DataChange, 8);
+    ASSERT_TRUE(refreshed);
+    EXPECT_EQ(TextOf(refreshed->items.at(0).value.get()), L"41");
+    // The scan that read 41 called out, if at all, before the refresh ran.
+    EXPECT_EQ(CountCallbacks(*sink.Get(), TKind::DataChange, Reports(1, L"41")), 1u)
+        << "the scan sends nothing while disabled";
+}
+
+// A client that reads another client's item from the device, through that
+// client's handle, refreshes the cache of the other client's group item; the
+// change it brings in is still the subscriber's to receive.
+TEST_F(Io, ADeviceReadThroughAnotherClientsHandleLeavesItsSubscriberEveryChange)
+{
+    const std::wstring material = L"String.Remote Layer Material";
+    WriteItem(material, L"No material yet");
+    auto sink = MakeComObject<TDataCallbackRecorder>();
+    TClientGroup subscriber = Group(L"Subscriber", true, 100);
+    const OPCHANDLE subscribed = subscriber.Add({material})[0];
+    ASSERT_NE(subscribed, 0u);
+    ASSERT_EQ(subscriber.Advise(sink.Get()), S_OK);
+    ASSERT_TRUE(WaitForDataChange(*sink.Get(), 1, L"No material yet"));
+
+    // The other client, with a callback and a DA 1.0 sink for its completions.
+    ComPtr<IOPCServer> other = ConnectServer();
+    ASSERT_TRUE(other);
+    TClientGroup reader(other.Get(), L"Reader", true, 100);
+    const OPCHANDLE own = reader.Add({material})[0];
+    auto readerSink = MakeComObject<TDataCallbackRecorder>();
+    ASSERT_EQ(reader.Advise(readerSink.Get()), S_OK);
+    auto blocks = MakeComObject<TAdviseSinkRecorder>();
+    const CLIPFORMAT withTime = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"OPCSTMFORMATDATATIME"));
+    FORMATETC format{withTime, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    DWORD connection = 0;
+    ASSERT_EQ(reader.As<IDataObject>()->DAdvise(&format, 0, blocks.Get(), &connection), S_OK);
+    ComPtr<IOPCAsyncIO2> async2 = reader.As<IOPCAsyncIO2>();
+    ComPtr<IOPCAsyncIO> async1 = reader.As<IOPCAsyncIO>();
+
+    DWORD transaction = 100;
+    struct TCase {
+        const wchar_t* Name;
+        std::function<void(const std::wstring&)> ReadDevice;  // reads the subscriber's handle, checks the value
+    };
+    const TCase cases[] = {
+        {L"IOPCSyncIO",
+         [&](const std::wstring& text) {
+             EXPECT_EQ(TextOf(reader.Read(OPC_DS_DEVICE, {subscribed})[0].value.get()), text);
+         }},
+        {L"IOPCAsyncIO2",
+         [&](const std::wstring& text) {
+             OPCHANDLE handle = subscribed;
+             DWORD cancel = 0;
+             TaskMemArray<HRESULT> errors;
+             ASSERT_EQ(async2->Read(1, &handle, ++transaction, &cancel, errors.put(1)), S_OK);
+             const TCallbackRecord* done = WaitForTransaction(*readerSink.Get(), TKind::ReadComplete, transaction);
+             ASSERT_TRUE(done);
+             EXPECT_EQ(TextOf(done->items.at(0).value.get()), text);
+         }},
+        {L"IOPCAsyncIO",
+         [&](const std::wstring& text) {
+             OPCHANDLE handle = subscribed;
+             DWORD id = 0;
+             TaskMemArray<HRESULT> errors;
+             ASSERT_EQ(async1->Read(connection, OPC_DS_DEVICE, 1, &handle, &id, errors.put(1)), S_OK);
+             const TReceivedBlock* done = WaitForBlock(*blocks.Get(), withTime, [&](const TReceivedBlock& block) {
+                 return da1::ParseDataBlock(block.bytes, true).transactionId == id;
+             });
+             ASSERT_TRUE(done);
+             EXPECT_EQ(da1::ParseDataBlock(done->bytes, true).items.at(0).value.text, text);
+         }},
+    };
+    for (const TCase& c : cases) {
+        for (int i = 0; i < 5; ++i) {
+            SCOPED_TRACE(testing::Message() << c.Name << ", change " << i);
+            const std::wstring text = L"Material " + std::to_wstring(i) + L" " + c.Name;
+            ASSERT_EQ(reader.Write({own}, {text}), (std::vector<HRESULT>{S_OK}));
+            c.ReadDevice(text);
+            if (!WaitForDataChange(*sink.Get(), 1, text)) {
+                ADD_FAILURE() << "the subscriber never received the change";
+                break;  // one time-out per kind of read is enough to tell
+            }
+        }
+    }
+    async1.Reset();
+    async2.Reset();
+    reader.Reset();
+    other.Reset();
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // and remove them.
 #include <olectl.h>
 
-#include "Enumerators.h"
 #include "ConnectedServer.h"
+#include "Enumerators.h"
 #include "GroupClient.h"
 
 namespace {
@@ -146,10 +146,11 @@ TEST_F(Lifecycle, ARemovedGroupThatIsStillHeldRefusesChangesButStillReads)
     EXPECT_EQ(values[0].quality, OPC_QUALITY_GOOD);
 
     group.Reset();
-    PumpFor(200);
-    const std::vector<std::wstring> log = LogLines(window);
+    std::vector<std::wstring> log;
+    EXPECT_TRUE(PumpUntil([&] {
+        return (log = LogLines(window)).size() >= 2 && log[log.size() - 2] == L"Remove Group Held ok";
+    })) << "the last release destroys it";
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], L"Remove Group Held ok") << "the last release destroys it";
     EXPECT_EQ(log.back(), L"Remove Item " + kPressure + L" ok");
 }
 
@@ -288,13 +289,16 @@ TEST(GroupsAndTheServerObject, ReleasingTheServerFirstCutsOffItsGroupsButNotAnEn
                                               reinterpret_cast<IUnknown**>(enumerator.GetAddressOf())),
               S_OK);
     server.Reset();
-    PumpFor(300);
     // The server object went and took its groups with it: what the client
     // still holds of a group fails cleanly, while the enumerator keeps the
     // group it lists.
-    TaskMemArray<OPCITEMSTATE> states;
-    TaskMemArray<HRESULT> errors;
-    const HRESULT hr = io->Read(OPC_DS_DEVICE, 1, const_cast<OPCHANDLE*>(handles.data()), states.put(1), errors.put(1));
+    HRESULT hr = S_OK;
+    PumpUntil([&] {
+        TaskMemArray<OPCITEMSTATE> states;
+        TaskMemArray<HRESULT> errors;
+        hr = io->Read(OPC_DS_DEVICE, 1, const_cast<OPCHANDLE*>(handles.data()), states.put(1), errors.put(1));
+        return FAILED(hr);
+    });
     EXPECT_TRUE(IsDisconnected(hr)) << std::hex << hr;
     TaskMemArray<OPCITEMATTRIBUTES> attributes;
     ULONG fetched = 0;
@@ -327,13 +331,15 @@ TEST(GroupsAndTheServerObject, NoNodeOfTheClientTreeOutlivesItsRecord)
         EXPECT_EQ(ClientTreeNodeCount(window), 1 + 1 + 2);
         // The server object goes while the client still holds a group.
         server.Reset();
-        PumpFor(300);
-        EXPECT_EQ(ClientTreeNodeCount(window), 0) << "the client's node went with everything below it";
+        EXPECT_TRUE(PumpUntil([&] { return ClientTreeNodeCount(window) == 0; }))
+            << "the client's node went with everything below it";
         kept.Reset();
-        PumpFor(300);
     }
+    std::vector<std::wstring> log;
+    EXPECT_TRUE(PumpUntil([&] {
+        return !(log = LogLines(window)).empty() && log.back() == L"Remove Item " + kRate + L" ok";
+    })) << "the last release of the group ends it";
     EXPECT_EQ(ClientTreeNodeCount(window), 0);
-    const std::vector<std::wstring> log = LogLines(window);
     ASSERT_GE(log.size(), 6u);
     const std::vector<std::wstring> tail(log.end() - 6, log.end());
     EXPECT_EQ(tail, (std::vector<std::wstring>{L"Remove Group Removed ok", L"Remove Item " + kPressure + L" ok",

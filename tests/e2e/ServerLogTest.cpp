@@ -21,8 +21,8 @@ TEST(ServerLog, ShowsAClientComingNamingItselfAndGoing)
         ASSERT_EQ(client.As(&common), S_OK);
         ASSERT_EQ(common->SetClientName(L"Plant A"), S_OK);
     }
-    PumpFor(500);
     const std::vector<std::wstring> expected = {L"Client connected Ok", L"Client SetName Ok", L"Client disconnected Ok"};
+    PumpUntil([&] { return LogLines(window).size() >= expected.size(); });
     EXPECT_EQ(LogLines(window), expected);
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(server.WaitForExit(20000));

@@ -103,12 +103,7 @@ std::vector<DWORD> ServerProcessIds()
 
 bool WaitForNoServer(DWORD timeoutMs)
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!ServerProcessIds().empty()) {
-        if (GetTickCount64() >= deadline) return false;
-        PumpFor(100);
-    }
-    return true;
+    return PumpUntil([] { return ServerProcessIds().empty(); }, timeoutMs);
 }
 
 void KillAllServers()
@@ -171,12 +166,9 @@ HWND ServerMainWindow(DWORD processId)
 
 HWND WaitForServerMainWindow(DWORD processId, DWORD timeoutMs)
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (HWND window = ServerMainWindow(processId)) return window;
-        if (GetTickCount64() >= deadline) return nullptr;
-        PumpFor(100);
-    }
+    HWND window = nullptr;
+    PumpUntil([&] { return (window = ServerMainWindow(processId)) != nullptr; }, timeoutMs);
+    return window;
 }
 
 HWND FindProcessDialog(DWORD processId, const wchar_t* caption)

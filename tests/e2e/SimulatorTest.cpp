@@ -40,7 +40,7 @@ std::string AwaitValue(const std::string& item, const std::function<bool(const s
     do {
         value = ReadValue(item);
         if (accept(value)) break;
-        Sleep(300);
+        Sleep(300);  // between two runs of the client that reads the value waited for
     } while (GetTickCount64() < deadline);
     return value;
 }

@@ -33,6 +33,8 @@ TEST_F(Startup, ComStartedServerEndsWhenItsLastClientReleases)
     ASSERT_TRUE(second);
     EXPECT_EQ(ServerProcessIds().size(), 1u) << "one process serves both clients";
     first.Reset();
+    // That a process does not end has no event to wait for: give a wrong end
+    // the time it would take.
     PumpFor(1500);
     EXPECT_EQ(ServerProcessIds().size(), 1u) << "a client is still connected";
     second.Reset();
@@ -125,13 +127,10 @@ TEST_F(Startup, ClosingWhileAClientHoldsObjectsAsksAndNoKeepsRunning)
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     HWND question = nullptr;
-    for (int i = 0; i < 100 && !question; ++i) {
-        PumpFor(100);
-        question = FindProcessDialog(server.Id(), L"COM Server Warning");
-    }
+    PumpUntil([&] { return (question = FindProcessDialog(server.Id(), L"COM Server Warning")) != nullptr; });
     ASSERT_NE(question, nullptr) << "closing with a live client asks first";
     PostMessageW(question, WM_COMMAND, IDNO, 0);
-    PumpFor(500);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(question); })) << "the answer closes the question";
     EXPECT_FALSE(server.WaitForExit(1000)) << "No keeps the server running";
 
     OPCSERVERSTATUS* status = nullptr;
@@ -141,6 +140,10 @@ TEST_F(Startup, ClosingWhileAClientHoldsObjectsAsksAndNoKeepsRunning)
         CoTaskMemFree(status);
     }
     client.Reset();
-    PumpFor(500);
+    // Closing asks again until the server has seen the client go.
+    EXPECT_TRUE(PumpUntil([&] {
+        const std::vector<std::wstring> log = LogLines(window);
+        return !log.empty() && log.back() == L"Client disconnected Ok";
+    }));
     CloseServer(server);
 }

@@ -87,13 +87,16 @@ w "$bin/OpcClient.exe" read 'Float.Chamber Pressure' --json >"$work/read64"
 check "x64 client: a value read" grep -q '"item":"Float.Chamber Pressure","value":"[^"]*","quality":"good"' "$work/read64"
 # A write seen by a subscriber (a COM-started server keeps no value once its
 # last client has gone, so the watch runs while the write is made).
+# The write waits for the watcher's first line, the value it found on
+# subscribing (the client writes each line at once).
 watch_while_writing() {  # CLIENT_EXE WRITER_EXE VALUE OUTPUT
-  "$wine" "$bin/$1" watch 'String.Remote State' --rate 100 --seconds 8 --json </dev/null 2>&1 | tr -d '\r' >"$4" &
-  local watcher=$!
-  sleep 4
+  "$wine" "$bin/$1" watch 'String.Remote State' --rate 100 --seconds 12 --json </dev/null >"$4.raw" 2>&1 &
+  local watcher=$! i
+  for i in $(seq 150); do grep -q '"item":"String.Remote State"' "$4.raw" && break; sleep 0.2; done
   w "$bin/$2" write "String.Remote State=$3" >/dev/null
   local rc=$?
   wait $watcher
+  tr -d '\r' <"$4.raw" >"$4"
   return $rc
 }
 watch_while_writing OpcClient.exe OpcClient.exe installed "$work/watch64"

@@ -1,9 +1,11 @@
 // An IAdviseSink for DA 1.0 client tests: keeps the format and the bytes of
-// every block it receives.
+// every block it receives (in a deque: a block stays where it is while later
+// ones arrive).
 #pragma once
 #include <windows.h>
 #include <objidl.h>
 
+#include <deque>
 #include <vector>
 
 #include "Da1Blocks.h"
@@ -17,7 +19,7 @@ struct TReceivedBlock {
 
 class TAdviseSinkRecorder final : public TComObject<IAdviseSink> {
 public:
-    std::vector<TReceivedBlock> blocks;
+    std::deque<TReceivedBlock> blocks;
 
     size_t Count(CLIPFORMAT format) const
     {

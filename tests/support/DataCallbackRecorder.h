@@ -1,8 +1,10 @@
 // An IOPCDataCallback sink for client-side tests: it keeps a copy of every
-// data change, read completion and write completion it receives.
+// data change, read completion and write completion it receives, in a deque,
+// so that a record stays where it is while later ones arrive.
 #pragma once
 #include <windows.h>
 
+#include <deque>
 #include <vector>
 
 #include "com/ComBoundary.h"
@@ -40,7 +42,7 @@ class TDataCallbackRecorder final : public TComObject<IOPCDataCallback> {
 public:
     using TKind = TCallbackRecord::TKind;
 
-    std::vector<TCallbackRecord> records;
+    std::deque<TCallbackRecord> records;
     // What every callback returns to the server.
     HRESULT answer = S_OK;
 

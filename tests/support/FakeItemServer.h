@@ -20,6 +20,7 @@ public:
         UniqueVariant value;
         DWORD rights = OPC_READABLE | OPC_WRITEABLE;
         bool failRead = false;  // every read raises
+        int reads = 0;          // ReadItemValue calls for this item
     };
     enum class TWriteFailure { None, VariantError, StdConversion, OpcRange };
 
@@ -90,6 +91,7 @@ public:
         qualityOnRead = quality;
         TItem* item = ItemByHandle(handle);
         if (item == nullptr) RaiseOpcError(OPC_E_INVALIDHANDLE);
+        ++item->reads;
         if (item->failRead) RaiseOpcError(E_FAIL);
         RaiseIfFailed(VariantCopy(&value, &item->value.get()));
     }

@@ -26,8 +26,12 @@ inline void PumpFor(DWORD ms)
     }
 }
 
+// How long a test waits for the event it checks: long enough for a loaded
+// machine running Wine; a test that passes waits only as long as its event takes.
+constexpr DWORD kEventTimeoutMs = 20000;
+
 // Pumps until done() holds or the deadline passes; returns done().
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = kEventTimeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (!done()) {

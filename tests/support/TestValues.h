@@ -24,6 +24,14 @@ inline UniqueVariant MakeI2(SHORT v)
     return out;
 }
 
+inline UniqueVariant MakeR4(float v)
+{
+    UniqueVariant out;
+    V_VT(out.put()) = VT_R4;
+    V_R4(&out.get()) = v;
+    return out;
+}
+
 inline UniqueVariant MakeR8(double v)
 {
     UniqueVariant out;

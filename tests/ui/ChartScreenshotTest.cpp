@@ -27,7 +27,7 @@ protected:
         for (TPanel* sheet : {&form->TabSheet1, &form->TabSheet2, &form->TabSheet3})
             ShowWindow(sheet->Handle(), sheet == &form->TabSheet1 + page ? SW_SHOW : SW_HIDE);
         SetForegroundWindow(form->Handle());
-        PumpFor(300);
+        ASSERT_TRUE(Settle(*form));
     }
     double now = kTrendStart;
 };
@@ -46,9 +46,6 @@ TEST_F(TChartScreenshot, DataChartingPageShowsTheRunWithReadableAxes)
     const int x = plot.Left + (plot.Right - plot.Left) * 3 / 4, y = (plot.Top + plot.Bottom) / 2;
     form->Timer5Timer();
     SendMessageW(chart.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-    PumpFor(200);
-    const TCapture shot = CaptureWindow(form->Handle());
-    shot.SaveBmp(std::wstring(UI_TEST_SCREENSHOT_DIR) + L"\\chart-screenshot.bmp");
 
     // The OM signal's magenta is on the screen where its samples are, and
     // nowhere left of the first sample.
@@ -56,12 +53,19 @@ TEST_F(TChartScreenshot, DataChartingPageShowsTheRunWithReadableAxes)
     GetWindowRect(form->Handle(), &outer);
     POINT origin{0, 0};
     ClientToScreen(chart.Handle(), &origin);
-    const auto pixel = [&](int x, int y) { return shot.At(origin.x - outer.left + x, origin.y - outer.top + y); };
     const int firstSample = static_cast<int>(chart.Model().XScale().ToPixel(kTrendStart));
     int inside = 0, before = 0;
-    for (int py = plot.Top; py <= plot.Bottom; ++py)
-        for (int px = plot.Left; px <= plot.Right; ++px)
-            if (pixel(px, py) == RGB(255, 0, 255)) ++(px < firstSample - 1 ? before : inside);
+    const auto countMagenta = [&](const TCapture& shot) {
+        inside = before = 0;
+        for (int py = plot.Top; py <= plot.Bottom; ++py)
+            for (int px = plot.Left; px <= plot.Right; ++px)
+                if (shot.At(origin.x - outer.left + px, origin.y - outer.top + py) == RGB(255, 0, 255))
+                    ++(px < firstSample - 1 ? before : inside);
+        return inside > 400;
+    };
+    ASSERT_TRUE(Settle(*form));
+    const TCapture shot = CaptureWhen(form->Handle(), countMagenta);
+    shot.SaveBmp(std::wstring(UI_TEST_SCREENSHOT_DIR) + L"\\chart-screenshot.bmp");
     EXPECT_GT(inside, 400);
     EXPECT_EQ(before, 0);
     EXPECT_NE(form->Charting.DataPage.Xvalue.Text(), L" ");
@@ -79,7 +83,8 @@ TEST_F(TChartScreenshot, SeriesPageShowsRowsOptionsAndSpans)
     ShowPage(2);
     form->SHClick(1);
     form->SSLDblClick(2);
-    PumpFor(300);
+    // A picture for people to look at; nothing on it is checked.
+    ASSERT_TRUE(Settle(*form));
     const TCapture shot = CaptureWindow(form->Handle());
     shot.SaveBmp(std::wstring(UI_TEST_SCREENSHOT_DIR) + L"\\series-screenshot.bmp");
 }

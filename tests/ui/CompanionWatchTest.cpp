@@ -107,8 +107,7 @@ TEST(CompanionWatchTimer, RunsOnItsOwnOnceASecondFromTheStart)
     form.Show();
     EXPECT_TRUE(form.Shown());
     EXPECT_EQ(form.ItemValueTable.Edit1Text(), "Edit1");
-    PumpFor(1600);
-    EXPECT_FALSE(form.Shown());
+    EXPECT_TRUE(PumpUntil([&] { return !form.Shown(); })) << "the watch's own tick hides the window";
     EXPECT_TRUE(form.Minimised());
     EXPECT_EQ(form.ItemValueTable.Edit1Text(), "0");
 }

@@ -256,8 +256,9 @@ TEST_F(TOperatorView, AFullLogDropsItsOldestHalfAndKeepsTheViewWhereItWas)
     for (int i = 0; i < TServerLog::MaxLines; ++i) AddLogLine(L"line " + std::to_wstring(i));
     ASSERT_EQ(form->ServerLog.LineCount(), TServerLog::MaxLines);
     EXPECT_EQ(form->ServerLog.Line(0), L"line 0");
-    PumpFor(50);  // the burst of lines is over: the log follows its newest line no more once scrolled up
     const HWND log = form->ServerLog.Handle();
+    // The burst of lines is over: the log follows its newest line no more once scrolled up.
+    ASSERT_TRUE(PumpUntil([&] { return !RedrawDeferred(log); }));
     SendMessageW(log, LB_SETTOPINDEX, 7000, 0);
     SendMessageW(log, LB_SETCURSEL, 7001, 0);
 
@@ -267,7 +268,7 @@ TEST_F(TOperatorView, AFullLogDropsItsOldestHalfAndKeepsTheViewWhereItWas)
     EXPECT_EQ(form->ServerLog.Line(0), L"line " + std::to_wstring(dropped));
     EXPECT_EQ(form->ServerLog.Line(TServerLog::KeptLines - 2), L"line " + std::to_wstring(TServerLog::MaxLines - 1));
     EXPECT_EQ(form->ServerLog.Line(TServerLog::KeptLines - 1), L"one more");
-    PumpFor(50);
+    ASSERT_TRUE(PumpUntil([&] { return !RedrawDeferred(log); }));
     EXPECT_EQ(SendMessageW(log, LB_GETTOPINDEX, 0, 0), 7000 - dropped) << "the lines in view stay in view";
     EXPECT_EQ(SendMessageW(log, LB_GETCURSEL, 0, 0), 7001 - dropped);
     for (int i = 0; i < TServerLog::MaxLines; ++i) AddLogLine(L"more " + std::to_wstring(i));

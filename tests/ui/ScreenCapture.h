@@ -4,8 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "MessagePump.h"
 
 namespace {
 
@@ -92,6 +95,18 @@ TCapture CaptureDrawn(HWND hwnd)
     TCapture c = Capture(dc, 0, 0, r.right - r.left, r.bottom - r.top);
     ReleaseDC(hwnd, dc);
     return c;
+}
+
+// Pumps until what the screen shows of the window satisfies ready, that is
+// until the painting a test checks has reached the screen; the last capture.
+TCapture CaptureWhen(HWND hwnd, const std::function<bool(const TCapture&)>& ready)
+{
+    TCapture shot;
+    PumpUntil([&] {
+        shot = CaptureWindow(hwnd);
+        return ready(shot);
+    });
+    return shot;
 }
 
 }  // namespace

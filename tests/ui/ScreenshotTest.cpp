@@ -41,28 +41,32 @@ TEST_F(TScreenshot, ServerPageDrawsBandsTabsAndRows)
     FillSampleData(*form);
     SetForegroundWindow(form->Handle());
     form->ItemList.Focus();
-    PumpFor(400);
-    const TCapture shot = CaptureWindow(form->Handle());
-    ASSERT_EQ(shot.Width, 730);
-    shot.SaveBmp(std::wstring(UI_TEST_SCREENSHOT_DIR) + L"\\ui-screenshot.bmp");
-
-    // The band along the top of the client area is blue.
+    RECT outer{}, list{};
+    GetWindowRect(form->Handle(), &outer);
+    GetWindowRect(form->ItemList.Handle(), &list);
     POINT band{40, 4};
     ClientToScreen(form->Handle(), &band);
-    RECT outer{};
-    GetWindowRect(form->Handle(), &outer);
-    const COLORREF c = shot.At(band.x - outer.left, band.y - outer.top);
-    EXPECT_GT(GetBValue(c), GetRValue(c) + 40);
-
+    // The band along the top of the client area is blue.
+    const auto bandIsBlue = [&](const TCapture& shot) {
+        const COLORREF c = shot.At(band.x - outer.left, band.y - outer.top);
+        return GetBValue(c) > GetRValue(c) + 40;
+    };
     // The list's header and rows draw something other than blank background
     // where the texts are.
-    RECT list{};
-    GetWindowRect(form->ItemList.Handle(), &list);
-    int dark = 0;
-    for (int y = list.top - outer.top + 4; y < list.top - outer.top + 120; ++y)
-        for (int x = list.left - outer.left + 4; x < list.left - outer.left + 200; ++x) {
-            const COLORREF p = shot.At(x, y);
-            if (GetRValue(p) + GetGValue(p) + GetBValue(p) < 200) ++dark;
-        }
-    EXPECT_GT(dark, 200);
+    const auto listDark = [&](const TCapture& shot) {
+        int dark = 0;
+        for (int y = list.top - outer.top + 4; y < list.top - outer.top + 120; ++y)
+            for (int x = list.left - outer.left + 4; x < list.left - outer.left + 200; ++x) {
+                const COLORREF p = shot.At(x, y);
+                if (GetRValue(p) + GetGValue(p) + GetBValue(p) < 200) ++dark;
+            }
+        return dark;
+    };
+    ASSERT_TRUE(Settle(*form));
+    const TCapture shot =
+        CaptureWhen(form->Handle(), [&](const TCapture& s) { return bandIsBlue(s) && listDark(s) > 200; });
+    ASSERT_EQ(shot.Width, 730);
+    shot.SaveBmp(std::wstring(UI_TEST_SCREENSHOT_DIR) + L"\\ui-screenshot.bmp");
+    EXPECT_TRUE(bandIsBlue(shot));
+    EXPECT_GT(listDark(shot), 200);
 }

@@ -22,7 +22,7 @@ protected:
         form->PageControl1.Select(page);
         for (TPanel* sheet : {&form->TabSheet1, &form->TabSheet2, &form->TabSheet3})
             ShowWindow(sheet->Handle(), sheet == &form->TabSheet1 + page ? SW_SHOW : SW_HIDE);
-        PumpFor(100);
+        ASSERT_TRUE(Settle(*form));
     }
     // Logs `count` samples ending at the computer's clock, as the companion would.
     void LogUpToNow(int count)
@@ -81,10 +81,10 @@ TEST_F(TTrendChartWindow, DispatchesFiveTimersWithTheirIntervals)
     }
     // Timer5 opens the readout gate on its own.
     trend().Readout.ReadoutAllowed = false;
-    EXPECT_TRUE(PumpUntil([&] { return trend().Readout.ReadoutAllowed; }, 1000));
+    EXPECT_TRUE(PumpUntil([&] { return trend().Readout.ReadoutAllowed; }));
     // Timer1 samples once a second once every cell has a value.
     FillTrendTable(form->ItemValueTable, NowDateTime());
-    EXPECT_TRUE(PumpUntil([&] { return trend().Chart9.Series(0).Count() > 0; }, 2500));
+    EXPECT_TRUE(PumpUntil([&] { return trend().Chart9.Series(0).Count() > 0; }));
     EXPECT_EQ(series().S_Size.Text(), L"1 KB");
 }
 
@@ -150,7 +150,7 @@ TEST_F(TTrendChartWindow, RowButtonsSwatchesAndNamesReachTheSeries)
     EXPECT_TRUE(Visible(series().Panel2.Handle()));
     EXPECT_EQ(series().SerLineWidth.Text(), L"Xtal 3 Frequency [Hz]  -  Line Width = 2");
     EXPECT_TRUE(form->Timer3.Enabled());
-    EXPECT_TRUE(PumpUntil([&] { return !Visible(series().Panel2.Handle()); }, 2500)) << "Timer3 hides the notice";
+    EXPECT_TRUE(PumpUntil([&] { return !Visible(series().Panel2.Handle()); })) << "Timer3 hides the notice";
     EXPECT_FALSE(form->Timer3.Enabled());
 
     form->Timer4Timer();  // its first step: the reset panel

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DeferredRedraw.h"
 #include "MainUnit.h"
 #include "MessageDispatch.h"
 #include "MessagePump.h"
@@ -31,6 +32,18 @@ inline LOGFONTW FontOf(HWND hwnd)
     LOGFONTW lf{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
     return lf;
+}
+
+// Pumps until the server page's tree and log have had the repaint they defer
+// to the end of a burst (it waits for a timer), then paints what is still
+// invalid.
+inline bool Settle(TMF& form)
+{
+    const bool settled = PumpUntil(
+        [&] { return !RedrawDeferred(form.ServerLog.Handle()) && !RedrawDeferred(form.ClientTree.Handle()); });
+    PumpMessages();
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return settled;
 }
 
 inline RECT BoundsInParent(HWND hwnd)
@@ -90,7 +103,7 @@ protected:
         form->CreateForm();
         form->Timer4.SetEnabled(false);
         form->Show();
-        PumpFor(50);
+        ASSERT_TRUE(Settle(*form));
     }
     void TearDown() override { form.reset(); }
 

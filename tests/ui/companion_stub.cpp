@@ -1,7 +1,4 @@
 // Waits until it is ended from outside.
 #include <windows.h>
 
-int main()
-{
-    for (;;) Sleep(1000);
-}
+int main() { Sleep(INFINITE); }
