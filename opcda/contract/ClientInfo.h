@@ -16,6 +16,7 @@ public:
     FILETIME LastUpdateTime{};               // time of the last data-change callback; zero until then
     DWORD ServerState = 0;                   // OPC_STATUS_RUNNING (1) once initialised
     void* UserData = nullptr;                // free for the item server
+    bool Hung = false;                       // a call into the client is overdue (ClientHung hook)
     // The client's node in the address-space tree, null until its first
     // browse call. Kept here rather than in the server object so that a
     // rebuild of the tree can reach every client's position through the

@@ -125,6 +125,10 @@ public:
     virtual void ClientConnected(TClientInfo& client);
     virtual void ClientDisconnected(TClientInfo& client);
     virtual void ClientRenamed(TClientInfo& client);
+    // A call into the client has not returned within the hung limit; then
+    // the call returned. Sent once each way (TClientInfo::Hung tells which).
+    virtual void ClientHung(TClientInfo& client);
+    virtual void ClientResponding(TClientInfo& client);
     virtual void GroupAdded(TGroupInfo& group);
     virtual void GroupRemoved(TGroupInfo& group);
     virtual void ItemAdded(TGroupItemInfo& item);

@@ -125,6 +125,8 @@ void TOpcItemServer::BuildAddressSpace(TItemIdList&) {}
 void TOpcItemServer::ClientConnected(TClientInfo&) {}
 void TOpcItemServer::ClientDisconnected(TClientInfo&) {}
 void TOpcItemServer::ClientRenamed(TClientInfo&) {}
+void TOpcItemServer::ClientHung(TClientInfo&) {}
+void TOpcItemServer::ClientResponding(TClientInfo&) {}
 void TOpcItemServer::GroupAdded(TGroupInfo&) {}
 void TOpcItemServer::GroupRemoved(TGroupInfo&) {}
 void TOpcItemServer::ItemAdded(TGroupItemInfo&) {}

@@ -137,6 +137,8 @@ void TServerWindow::Notify(WPARAM code, LPARAM handle)
     case TNotifyCode::ClientConnected: server_.ClientConnected(*pending->client); break;
     case TNotifyCode::ClientDisconnected: server_.ClientDisconnected(*pending->client); break;
     case TNotifyCode::ClientRenamed: server_.ClientRenamed(*pending->client); break;
+    case TNotifyCode::ClientHung: server_.ClientHung(*pending->client); break;
+    case TNotifyCode::ClientResponding: server_.ClientResponding(*pending->client); break;
     case TNotifyCode::GroupAdded: server_.GroupAdded(*pending->group); break;
     case TNotifyCode::GroupRemoved: server_.GroupRemoved(*pending->group); break;
     case TNotifyCode::ItemAdded: server_.ItemAdded(*pending->item); break;
@@ -149,7 +151,8 @@ namespace {
 bool IsClientCode(TNotifyCode code)
 {
     return code == TNotifyCode::ClientConnected || code == TNotifyCode::ClientDisconnected ||
-           code == TNotifyCode::ClientRenamed;
+           code == TNotifyCode::ClientRenamed || code == TNotifyCode::ClientHung ||
+           code == TNotifyCode::ClientResponding;
 }
 
 bool IsGroupCode(TNotifyCode code)

@@ -25,6 +25,8 @@ enum class TNotifyCode : WPARAM {
     GroupRemoved = 5,
     ItemAdded = 6,
     ItemRemoved = 7,
+    ClientHung = 8,
+    ClientResponding = 9,
 };
 
 // Work queued to run after the COM call that queued it has returned. The
