@@ -58,7 +58,7 @@ TMF::TMF()
 
 TMF::~TMF()
 {
-    // Controls go before the window; their links forget the records first.
+    // Controls go before the window; their links are told while ConnectionChanges still lives.
     Destroy();
     if (MF == this) MF = nullptr;
 }
