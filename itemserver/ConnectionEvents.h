@@ -12,6 +12,9 @@ public:
     virtual void ClientConnected(TClientInfo& client) = 0;
     virtual void ClientDisconnected(TClientInfo& client) = 0;
     virtual void ClientRenamed(TClientInfo& client) = 0;
+    // A callback into the client is overdue; then it returned.
+    virtual void ClientHung(TClientInfo& client) = 0;
+    virtual void ClientResponding(TClientInfo& client) = 0;
     virtual void GroupAdded(TGroupInfo& group) = 0;
     virtual void GroupRemoved(TGroupInfo& group) = 0;
     virtual void ItemAdded(TGroupItemInfo& item) = 0;

@@ -54,6 +54,16 @@ void TZEV30::ClientRenamed(TClientInfo& client)
     if (events_) events_->ClientRenamed(client);
 }
 
+void TZEV30::ClientHung(TClientInfo& client)
+{
+    if (events_) events_->ClientHung(client);
+}
+
+void TZEV30::ClientResponding(TClientInfo& client)
+{
+    if (events_) events_->ClientResponding(client);
+}
+
 void TZEV30::GroupAdded(TGroupInfo& group)
 {
     if (events_) events_->GroupAdded(group);

@@ -50,6 +50,8 @@ public:
     void ClientConnected(TClientInfo& client) override;
     void ClientDisconnected(TClientInfo& client) override;
     void ClientRenamed(TClientInfo& client) override;
+    void ClientHung(TClientInfo& client) override;
+    void ClientResponding(TClientInfo& client) override;
     void GroupAdded(TGroupInfo& group) override;
     void GroupRemoved(TGroupInfo& group) override;
     void ItemAdded(TGroupItemInfo& item) override;

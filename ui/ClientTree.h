@@ -1,16 +1,16 @@
 // TClientTree: the tree of connected clients, their groups and group items.
-// Each node refers to a record of the core, and the record refers back to its
-// node; deleting a node, with everything below it, tells each deleted node's
-// record to forget its node, so no record ever points at a node that is gone.
+// Each node has a link to what it shows; deleting a node, with everything
+// below it, tells each deleted node's link, so nothing keeps a node that is
+// gone.
 #pragma once
 #include <memory>
 #include <unordered_map>
 
 #include "TreeView.h"
 
-// What a node refers to. The core owns the record; the tree owns the node.
+// What a node refers to; the tree owns the node.
 struct TNodeLink {
-    std::function<void()> ForgetNode;        // clears the record's back link
+    std::function<void()> ForgetNode;        // the node has gone
     std::function<std::wstring()> InfoText;  // the information box; empty: not a record the box knows
 };
 

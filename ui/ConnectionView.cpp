@@ -6,22 +6,25 @@
 
 namespace {
 
+TNodeKey KeyOf(const void* userData) { return reinterpret_cast<uintptr_t>(userData); }
+void* AsUserData(TNodeKey key) { return reinterpret_cast<void*>(static_cast<uintptr_t>(key)); }
+
 template <class TRecord>
-HTREEITEM NodeOf(const TRecord* record)
+TNodeKey KeyOf(const TRecord* record)
 {
-    return record ? static_cast<HTREEITEM>(record->UserData) : nullptr;
+    return record ? KeyOf(record->UserData) : 0;
 }
 
 std::wstring InfoTextOf(const TClientInfo& r) { return ClientInfoText(r); }
 std::wstring InfoTextOf(const TGroupInfo& r) { return GroupInfoText(r); }
 std::wstring InfoTextOf(const TGroupItemInfo& r) { return ItemInfoText(r); }
 
-// The node forgets itself in the record when it goes; the record is alive for
-// as long as its node is, since the core announces each removal first.
+// The information box reads the record when it opens; the changes drop this
+// when the record's removal is queued, before the record may end.
 template <class TRecord>
-TNodeLink LinkTo(TRecord& record)
+std::function<std::wstring()> LiveInfoText(TRecord& record)
 {
-    return TNodeLink{[&record] { record.UserData = nullptr; }, [&record] { return InfoTextOf(record); }};
+    return [&record] { return InfoTextOf(record); };
 }
 
 std::wstring ItemIdOf(const TGroupItemInfo& item)
@@ -30,11 +33,20 @@ std::wstring ItemIdOf(const TGroupItemInfo& item)
     return server ? server->ItemId() : std::wstring();
 }
 
+TConnectionChanges* Changes() { return MF ? &MF->ConnectionChanges : nullptr; }
+
 template <class TRecord>
-void RemoveNode(TRecord& record)
+void RemoveNode(TConnectionChanges& changes, TRecord& record)
 {
-    if (HTREEITEM node = NodeOf(&record)) MF->DeleteNode(node);
-    record.UserData = nullptr;  // a node the tree no longer had is forgotten too
+    changes.RemoveNode(KeyOf(&record));
+    record.UserData = nullptr;
+}
+
+template <class TRecord>
+HTREEITEM ShownNode(const TRecord& record)
+{
+    const TConnectionChanges* changes = Changes();
+    return changes ? changes->NodeOf(KeyOf(&record)) : nullptr;
 }
 
 }  // namespace
@@ -43,52 +55,79 @@ namespace ConnectionView {
 
 void ClientConnected(TClientInfo& client)
 {
-    if (!MF) return;
-    client.UserData = MF->AddClientNode(LinkTo(client));
-    MF->AddLogLine(L"Client connected Ok");
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    client.UserData = AsUserData(changes->AddTopNode(NewClientNodeText(), LiveInfoText(client)));
+    changes->AddLogLine(L"Client connected Ok");
 }
 
 void ClientDisconnected(TClientInfo& client)
 {
-    if (!MF) return;
-    RemoveNode(client);
-    MF->AddLogLine(L"Client disconnected Ok");
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    RemoveNode(*changes, client);
+    changes->AddLogLine(L"Client disconnected Ok");
 }
 
 void ClientRenamed(TClientInfo& client)
 {
-    if (!MF) return;
-    MF->SetClientNodeName(NodeOf(&client), client.ClientName);
-    MF->AddLogLine(L"Client SetName Ok");
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    changes->SetNodeText(KeyOf(&client), ClientNodeText(client.ClientName));
+    changes->AddLogLine(L"Client SetName Ok");
+}
+
+void ClientHung(TClientInfo& client)
+{
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    changes->SetNodeMark(KeyOf(&client), kNotRespondingMark);
+    changes->AddLogLine(L"Client not responding");
+}
+
+void ClientResponding(TClientInfo& client)
+{
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    changes->SetNodeMark(KeyOf(&client), std::wstring());
+    changes->AddLogLine(L"Client responding again");
 }
 
 void GroupAdded(TGroupInfo& group)
 {
-    if (!MF) return;
-    group.UserData = MF->AddChildNode(NodeOf(group.Server), group.Name, LinkTo(group));
-    MF->AddLogLine(L"Add Group " + group.Name + L" ok");
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    group.UserData = AsUserData(changes->AddChildNode(KeyOf(group.Server), group.Name, LiveInfoText(group)));
+    changes->AddLogLine(L"Add Group " + group.Name + L" ok");
 }
 
 void GroupRemoved(TGroupInfo& group)
 {
-    if (!MF) return;
-    RemoveNode(group);
-    MF->AddLogLine(L"Remove Group " + group.Name + L" ok");
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    RemoveNode(*changes, group);
+    changes->AddLogLine(L"Remove Group " + group.Name + L" ok");
 }
 
 void ItemAdded(TGroupItemInfo& item)
 {
-    if (!MF) return;
-    const std::wstring id = ItemIdOf(item);
-    item.UserData = MF->AddChildNode(NodeOf(item.GetGroup()), id, LinkTo(item));
-    MF->AddLogLine(L"Add Item " + id + L" ok");
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    std::wstring id = ItemIdOf(item);
+    item.UserData = AsUserData(changes->AddChildNode(KeyOf(item.GetGroup()), id, LiveInfoText(item)));
+    changes->AddLogLine(L"Add Item " + id + L" ok");
 }
 
 void ItemRemoved(TGroupItemInfo& item)
 {
-    if (!MF) return;
-    RemoveNode(item);
-    MF->AddLogLine(L"Remove Item " + ItemIdOf(item) + L" ok");
+    TConnectionChanges* changes = Changes();
+    if (!changes) return;
+    RemoveNode(*changes, item);
+    changes->AddLogLine(L"Remove Item " + ItemIdOf(item) + L" ok");
 }
+
+HTREEITEM NodeOf(const TClientInfo& client) { return ShownNode(client); }
+HTREEITEM NodeOf(const TGroupInfo& group) { return ShownNode(group); }
+HTREEITEM NodeOf(const TGroupItemInfo& item) { return ShownNode(item); }
 
 }  // namespace ConnectionView

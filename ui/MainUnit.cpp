@@ -44,6 +44,12 @@ TMF::TMF()
     Timer4.OnTimer = [this] { Timer4Timer(); };
     Timer5.OnTimer = [this] { Timer5Timer(); };
     ClientTree.OnDblClick = [this] { TreeViewDblClick(); };
+    connectionTimer_.OnTimer = [this] { ApplyConnectionChanges(); };
+    ConnectionChanges.OnQueued = [this] {
+        if (!Handle()) return;
+        PostMessageW(Handle(), kApplyConnectionChanges, 0, 0);
+        connectionTimer_.SetEnabled(true);
+    };
     PageControl1.OnChange = [this] {
         ShowSelectedPage();
         PageControl1Change();
@@ -52,7 +58,7 @@ TMF::TMF()
 
 TMF::~TMF()
 {
-    // Controls go before the window; their links forget the records first.
+    // Controls go before the window; their links are told while ConnectionChanges still lives.
     Destroy();
     if (MF == this) MF = nullptr;
 }
@@ -106,7 +112,7 @@ bool TMF::OnCreate()
         CreateServerPage();
         CreateChartingPages();
 
-        for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5}) timer->Attach(Handle());
+        for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &connectionTimer_}) timer->Attach(Handle());
         for (TTimer* timer : {&Timer1, &Timer4, &Timer5}) timer->SetEnabled(true);
         FormCreate();
         PageControl1.Select(0);
@@ -316,7 +322,9 @@ void TMF::TreeViewDblClick()
         ShowBox(L"Unknown Info Object", kApplicationTitle, MB_OK | MB_ICONERROR);
         return;
     }
-    ShowBox(link->InfoText(), L"Information", MB_OK | MB_ICONINFORMATION);
+    const std::wstring text = link->InfoText();
+    if (text.empty()) return;  // the record has gone; its node goes with the next batch
+    ShowBox(text, L"Information", MB_OK | MB_ICONINFORMATION);
 }
 
 void TMF::ShowBox(const std::wstring& text, const std::wstring& caption, UINT flags)
@@ -333,14 +341,20 @@ void TMF::AddLogLine(const std::wstring& text)
     if (ServerLog.Handle()) ServerLog.Append(text);
 }
 
+void TMF::ApplyConnectionChanges()
+{
+    connectionTimer_.SetEnabled(false);
+    ConnectionChanges.Apply();
+}
+
 HTREEITEM TMF::AddClientNode(TNodeLink link)
 {
-    return ClientTree.AddLinkedNode(nullptr, L"New Client started at " + NowDateTimeText(), std::move(link));
+    return ClientTree.AddLinkedNode(nullptr, NewClientNodeText(), std::move(link));
 }
 
 void TMF::SetClientNodeName(HTREEITEM node, const std::wstring& name)
 {
-    if (node) ClientTree.SetNodeText(node, L"Client " + name);
+    if (node) ClientTree.SetNodeText(node, ClientNodeText(name));
 }
 
 HTREEITEM TMF::AddChildNode(HTREEITEM parent, const std::wstring& text, TNodeLink link)
@@ -357,14 +371,15 @@ bool TMF::OnClose()
 
 void TMF::OnDestroy()
 {
-    for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5}) timer->SetEnabled(false);
+    for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &connectionTimer_}) timer->SetEnabled(false);
+    ConnectionChanges.Discard();
     if (MF == this) MF = nullptr;
     if (QuitOnDestroy) PostQuitMessage(0);
 }
 
 bool TMF::OnTimer(UINT_PTR id)
 {
-    for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5})
+    for (TTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &connectionTimer_})
         if (timer->Dispatch(id)) return true;
     return false;
 }
@@ -383,6 +398,10 @@ bool TMF::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         BringToFront();
         result = 0;
         return true;
+    case kApplyConnectionChanges:
+        ApplyConnectionChanges();
+        result = 0;
+        return true;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lp);
         info->ptMinTrackSize = POINT{420, 300};
@@ -395,6 +414,10 @@ bool TMF::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         return TWindow::OnMessage(msg, wp, lp, result);
     }
 }
+
+std::wstring NewClientNodeText() { return L"New Client started at " + NowDateTimeText(); }
+
+std::wstring ClientNodeText(const std::wstring& name) { return L"Client " + name; }
 
 void AddLogLine(const std::wstring& text)
 {

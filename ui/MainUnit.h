@@ -9,6 +9,7 @@
 
 #include "Band.h"
 #include "ClientTree.h"
+#include "ConnectionChanges.h"
 #include "Edit.h"
 #include "Font.h"
 #include "ItemValueTable.h"
@@ -25,6 +26,9 @@
 inline constexpr wchar_t kMainWindowClassName[] = L"TQuillmereZev30MainWindow";
 // Sent by a second start: restore, show and bring the window to the front.
 inline constexpr UINT kMainWindowBringToFront = WM_USER + 1;
+// Posted to itself when a connection change is queued: the batch runs as soon
+// as the message loop is back.
+inline constexpr UINT kApplyConnectionChanges = WM_USER + 2;
 // The companion process software, by a part of its executable name.
 inline constexpr wchar_t kCompanionProcessName[] = L"Quillmere.EXE";
 
@@ -45,12 +49,13 @@ public:
     // is the one store; the list and the hidden Edit1 field only show it.
     TItemValueTable ItemValueTable;
 
-    // The operator's view of connections (the item server's hooks use these).
+    // The operator's view of connections. The item server's hooks queue their
+    // changes in ConnectionChanges; the rest change the tree and log at once.
     TClientTree ClientTree;
     void AddLogLine(const std::wstring& text);
-    // A new top-level node "New Client started at <short date> <long time>".
+    // A new top-level node, NewClientNodeText().
     HTREEITEM AddClientNode(TNodeLink link);
-    // The client's node text becomes "Client <name>".
+    // The client's node text becomes ClientNodeText(name).
     void SetClientNodeName(HTREEITEM node, const std::wstring& name);
     // A group under its client's node, an item under its group's node.
     HTREEITEM AddChildNode(HTREEITEM parent, const std::wstring& text, TNodeLink link);
@@ -113,6 +118,8 @@ public:
     TPanel TabSheet1, TabSheet2, TabSheet3;
     TListView ItemList;
     TServerLog ServerLog;
+    // Applied at the latest when connectionTimer_ runs out.
+    TConnectionChanges ConnectionChanges{ClientTree, ServerLog};
     TEdit Edit1;             // hidden; shows ItemValueTable's Edit1 text
     TTimer Timer1{1, 1000};  // trend sample
     TTimer Timer2{2, 1000};  // one-shot: the delayed shift of the X window
@@ -142,6 +149,7 @@ private:
     void MinimiseAndHide();
     void BringToFront();
     void ShowBox(const std::wstring& text, const std::wstring& caption, UINT flags);
+    void ApplyConnectionChanges();
 
     TFont formFont_{L"MS Sans Serif", 11};
     TFont tabFont_{L"Arial", 13, true};
@@ -150,10 +158,16 @@ private:
     TSplitter splitter1_, splitter2_;
     int treeWidth_ = 100;
     int listWidth_ = 525;
+    TTimer connectionTimer_{6, 100};  // one-shot: the longest a queued connection change waits
 };
 
 // The one main window while it exists, else null.
 extern TMF* MF;
+
+// "New Client started at <short date> <long time>", now.
+std::wstring NewClientNodeText();
+// "Client <name>".
+std::wstring ClientNodeText(const std::wstring& name);
 
 // Appends a line to the server log; nothing while the main window does not exist.
 void AddLogLine(const std::wstring& text);

@@ -171,6 +171,11 @@ TEST_F(Lifecycle, CloneIsInactiveWithActiveCopiesOfTheItemsThatAreNotAnnounced)
     TClientGroup source = Group(L"Source", true, 500, 42);
     ASSERT_TRUE(source);
     const std::vector<OPCHANDLE> originals = source.Add({kPressure, kRate}, true, VT_EMPTY, 11);
+    // The window shows the adds once their call has returned.
+    ASSERT_TRUE(PumpUntil([&] {
+        const std::vector<std::wstring> log = LogLines(window);
+        return !log.empty() && log.back() == L"Add Item " + kRate + L" ok";
+    }));
     const size_t logBefore = LogLines(window).size();
 
     ComPtr<IOPCItemMgt> clone;
@@ -205,6 +210,8 @@ TEST_F(Lifecycle, CloneIsInactiveWithActiveCopiesOfTheItemsThatAreNotAnnounced)
         EXPECT_EQ(attributes[i].hClient, 11u + i);
         EXPECT_NE(attributes[i].hServer, originals[i]) << "copies have handles of their own";
     }
+    // One call's lines come in one batch.
+    EXPECT_TRUE(PumpUntil([&] { return LogLines(window).size() > logBefore; }));
     EXPECT_EQ(LogLines(window).size(), logBefore + 1) << "only the group is announced, not its items";
     EXPECT_EQ(LogLines(window).back(), L"Add Group Copy ok");
 
@@ -325,10 +332,10 @@ TEST(GroupsAndTheServerObject, NoNodeOfTheClientTreeOutlivesItsRecord)
         TClientGroup removed(server.Get(), L"Removed", true, 20);
         kept.Add({kPressure, kRate});
         removed.Add({kPressure});
-        EXPECT_EQ(ClientTreeNodeCount(window), 1 + 2 + 3);
+        EXPECT_TRUE(PumpUntil([&] { return ClientTreeNodeCount(window) == 1 + 2 + 3; }));
         removed.Reset();
         ASSERT_EQ(server->RemoveGroup(removed.ServerHandle(), FALSE), S_OK);
-        EXPECT_EQ(ClientTreeNodeCount(window), 1 + 1 + 2);
+        EXPECT_TRUE(PumpUntil([&] { return ClientTreeNodeCount(window) == 1 + 1 + 2; }));
         // The server object goes while the client still holds a group.
         server.Reset();
         EXPECT_TRUE(PumpUntil([&] { return ClientTreeNodeCount(window) == 0; }))

@@ -1,7 +1,7 @@
 // The client tree and the server log as the item server's connection hooks
-// drive them, with the core's record types: nodes linked both ways with their
+// drive them, with the core's record types: nodes known by the key in their
 // records, whole branches deleted at once, the information boxes, the log and
-// its cap.
+// its cap. Hooks queue their changes; the tests wait for the batch.
 #include "ConnectionView.h"
 #include "FakeRecords.h"
 #include "contract/ItemServer.h"
@@ -39,12 +39,11 @@ protected:
         for (int i = 0; i < form->ServerLog.LineCount(); ++i) lines.push_back(form->ServerLog.Line(i));
         return lines;
     }
-    std::vector<std::wstring> Children(void* parent) const
+    std::vector<std::wstring> Children(HTREEITEM parent) const
     {
         std::vector<std::wstring> texts;
         TClientTree& tree = form->ClientTree;
-        for (HTREEITEM n = tree.FirstChild(static_cast<HTREEITEM>(parent)); n; n = tree.NextSibling(n))
-            texts.push_back(tree.NodeText(n));
+        for (HTREEITEM n = tree.FirstChild(parent); n; n = tree.NextSibling(n)) texts.push_back(tree.NodeText(n));
         return texts;
     }
     // Plant A with group G1 and its two items, announced as the core does.
@@ -56,11 +55,12 @@ protected:
         ConnectionView::GroupAdded(group);
         ConnectionView::ItemAdded(pressure);
         ConnectionView::ItemAdded(out3);
+        ASSERT_TRUE(WaitForConnectionBatch(*form));
     }
-    std::wstring DoubleClick(void* node)
+    std::wstring DoubleClick(HTREEITEM node)
     {
         boxes.clear();
-        form->ClientTree.Select(static_cast<HTREEITEM>(node));
+        form->ClientTree.Select(node);
         form->TreeViewDblClick();
         return boxes.size() == 1 ? boxes[0].Text : L"(" + std::to_wstring(boxes.size()) + L" boxes)";
     }
@@ -79,8 +79,9 @@ TEST_F(TOperatorView, NewClientNodeShowsTheConnectionDateAndTime)
     SYSTEMTIME before{};
     GetLocalTime(&before);
     ConnectionView::ClientConnected(client);
-    ASSERT_NE(client.UserData, nullptr);
-    const std::wstring text = form->ClientTree.NodeText(static_cast<HTREEITEM>(client.UserData));
+    ASSERT_TRUE(WaitForConnectionBatch(*form));
+    ASSERT_NE(ConnectionView::NodeOf(client), nullptr);
+    const std::wstring text = form->ClientTree.NodeText(ConnectionView::NodeOf(client));
     const std::wstring prefix = L"New Client started at " + ShortDateText(before) + L" ";
     EXPECT_EQ(text.substr(0, prefix.size()), prefix);
     EXPECT_GT(text.size(), prefix.size());  // the long time follows
@@ -92,8 +93,9 @@ TEST_F(TOperatorView, ClientGroupAndItemsMakeThreeLevelsAndFiveLogLines)
 {
     ConnectPlantA();
     EXPECT_EQ(Children(nullptr), std::vector<std::wstring>{L"Client Plant A"});
-    EXPECT_EQ(Children(client.UserData), std::vector<std::wstring>{L"G1"});
-    EXPECT_EQ(Children(group.UserData), (std::vector<std::wstring>{L"float.chamber pressure", L"Output.OUT 3"}));
+    EXPECT_EQ(Children(ConnectionView::NodeOf(client)), std::vector<std::wstring>{L"G1"});
+    EXPECT_EQ(Children(ConnectionView::NodeOf(group)),
+              (std::vector<std::wstring>{L"float.chamber pressure", L"Output.OUT 3"}));
     EXPECT_EQ(LogLines(),
               (std::vector<std::wstring>{L"Client connected Ok", L"Client SetName Ok", L"Add Group G1 ok",
                                          L"Add Item float.chamber pressure ok", L"Add Item Output.OUT 3 ok"}));
@@ -104,13 +106,14 @@ TEST_F(TOperatorView, RemovingAGroupTakesItsItemNodesAlong)
     ConnectPlantA();
     ConnectionView::GroupRemoved(group);
     EXPECT_EQ(group.UserData, nullptr);
-    EXPECT_EQ(pressure.UserData, nullptr);
-    EXPECT_EQ(out3.UserData, nullptr);
+    for (const TGroupItemInfo* item : {&pressure, &out3}) EXPECT_EQ(ConnectionView::NodeOf(*item), nullptr);
+    ASSERT_TRUE(WaitForConnectionBatch(*form));
     EXPECT_EQ(form->ClientTree.NodeCount(), 1);
 
     // The core announces the items afterwards: no node is left, only the log lines.
     ConnectionView::ItemRemoved(pressure);
     ConnectionView::ItemRemoved(out3);
+    ASSERT_TRUE(WaitForConnectionBatch(*form));
     EXPECT_EQ(form->ClientTree.NodeCount(), 1);
     const auto lines = LogLines();
     ASSERT_EQ(lines.size(), 8u);
@@ -125,23 +128,28 @@ TEST_F(TOperatorView, DisconnectLeavesNoNodeBehindAndNoRecordPointingAtOne)
     TFakeClient other;
     ConnectionView::ClientConnected(other);
     ConnectionView::ClientDisconnected(client);
-    for (void* link : {client.UserData, group.UserData, pressure.UserData, out3.UserData}) EXPECT_EQ(link, nullptr);
-    EXPECT_NE(other.UserData, nullptr);
+    ASSERT_TRUE(WaitForConnectionBatch(*form));
+    EXPECT_EQ(client.UserData, nullptr);
+    EXPECT_EQ(ConnectionView::NodeOf(group), nullptr);
+    for (const TGroupItemInfo* item : {&pressure, &out3}) EXPECT_EQ(ConnectionView::NodeOf(*item), nullptr);
+    EXPECT_NE(ConnectionView::NodeOf(other), nullptr);
     EXPECT_EQ(form->ClientTree.NodeCount(), 1);
     ConnectionView::GroupRemoved(group);
     ConnectionView::ItemRemoved(pressure);
+    ASSERT_TRUE(WaitForConnectionBatch(*form));
     EXPECT_EQ(form->ClientTree.NodeCount(), 1);
     EXPECT_EQ(form->ServerLog.Line(form->ServerLog.LineCount() - 1), L"Remove Item float.chamber pressure ok");
-    // `other` ends with this block: its node must not outlive it, or the
-    // window's end would write into the ended record.
+    // `other` ends with this block: its node must not outlive it, or a
+    // double click would read the ended record.
     ConnectionView::ClientDisconnected(other);
 }
 
 TEST_F(TOperatorView, WithoutTheWindowHooksChangeNothing)
 {
     ConnectPlantA();
-    form.reset();  // the window goes: every record forgets its node
-    for (void* link : {client.UserData, group.UserData, pressure.UserData, out3.UserData}) EXPECT_EQ(link, nullptr);
+    form.reset();  // the window goes, and every node with it
+    EXPECT_EQ(ConnectionView::NodeOf(client), nullptr);
+    EXPECT_EQ(ConnectionView::NodeOf(pressure), nullptr);
     TFakeClient late;
     ConnectionView::ClientConnected(late);
     ConnectionView::ClientRenamed(late);
@@ -154,14 +162,15 @@ TEST_F(TOperatorView, ItemBoxShowsHandleTypesAndRights)
     ConnectPlantA();
     pressure.ClientHandle = 7;
     pressure.Active = true;
-    EXPECT_EQ(DoubleClick(pressure.UserData),
+    EXPECT_EQ(DoubleClick(ConnectionView::NodeOf(pressure)),
               L"ItemID: float.chamber pressure\n\rItemHandle: 0000000F\n\rClient Handle: 00000007\n\rActive: Yes\n\r"
               L"Requested Type: Empty\n\rNative Type: OleStr\n\rLast Update Time: " +
                   LongTimeOfDateText(0) + L"\n\rAccess Rights: Read,Write");
     EXPECT_EQ(boxes[0].Caption, L"Information");
     EXPECT_EQ(boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     out3.RequestedType = VT_ARRAY | VT_R8;
-    EXPECT_NE(DoubleClick(out3.UserData).find(L"Requested Type: Unknown type (2005)"), std::wstring::npos);
+    EXPECT_NE(DoubleClick(ConnectionView::NodeOf(out3)).find(L"Requested Type: Unknown type (2005)"),
+              std::wstring::npos);
 }
 
 TEST_F(TOperatorView, GroupAndClientBoxesShowTheirRecords)
@@ -171,16 +180,17 @@ TEST_F(TOperatorView, GroupAndClientBoxesShowTheirRecords)
     group.UpdateRate = 1000;
     group.dataCallback = true;
     group.adviseSinks[2] = true;
-    EXPECT_EQ(DoubleClick(group.UserData),
+    EXPECT_EQ(DoubleClick(ConnectionView::NodeOf(group)),
               L"Name: G1\n\rPublic: No\n\rActive: No\n\rUpdate rate: 1000\n\rClientHandle: $000000FF\n\r"
               L"Enabled: Yes\n\rItemCount: 2\n\rConnections\n\r - DA2: Yes\n\r - DA1 (Data): No\n\r"
               L" - DA1 (Datatime): No\n\r - DA1 (WriteComplete): Yes");
     client.ServerState = 1;
-    EXPECT_EQ(DoubleClick(client.UserData),
+    EXPECT_EQ(DoubleClick(ConnectionView::NodeOf(client)),
               L"Name: Plant A\n\rLast update: " + LongTimeText(FILETIME{}) + L"\n\rState: 1");
     TFakeClient unnamed;
     ConnectionView::ClientConnected(unnamed);
-    EXPECT_EQ(DoubleClick(unnamed.UserData).substr(0, 17), L"Name: (no name)\n\r");
+    ASSERT_TRUE(WaitForConnectionBatch(*form));
+    EXPECT_EQ(DoubleClick(ConnectionView::NodeOf(unnamed)).substr(0, 17), L"Name: (no name)\n\r");
     ConnectionView::ClientDisconnected(unnamed);  // before the record ends, as with `other` above
 }
 
@@ -195,6 +205,7 @@ TEST_F(TOperatorView, ClientNodesShowTheirWholeText)
         clients[i].ClientName = names[i];
         ConnectionView::ClientRenamed(clients[i]);
     }
+    ASSERT_TRUE(WaitForConnectionBatch(*form));
     ASSERT_TRUE(PumpUntilRedrawOn(tree));
     const TCapture shot = CaptureDrawn(tree);
     RECT outer{};
@@ -214,7 +225,7 @@ TEST_F(TOperatorView, ClientNodesShowTheirWholeText)
     };
     for (int i = 0; i < 3; ++i) {
         RECT node{};
-        *reinterpret_cast<HTREEITEM*>(&node) = static_cast<HTREEITEM>(clients[i].UserData);
+        *reinterpret_cast<HTREEITEM*>(&node) = ConnectionView::NodeOf(clients[i]);
         SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&node));
         const int shown = inkWidth([&](int x, int y) { return x >= node.left && shot.Dark(at.x + x, at.y + y); },
                                    node.top, node.bottom, client.right);

@@ -46,6 +46,13 @@ inline bool Settle(TMF& form)
     return settled;
 }
 
+// Pumps until the batch of tree and log changes that the connection hooks
+// queued is applied.
+inline bool WaitForConnectionBatch(TMF& form)
+{
+    return PumpUntil([&] { return !form.ConnectionChanges.Pending(); });
+}
+
 inline RECT BoundsInParent(HWND hwnd)
 {
     RECT r{};
