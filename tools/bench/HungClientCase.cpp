@@ -2,8 +2,10 @@
 // write-to-OnDataChange latency is while it hangs. The hung client runs in a
 // process of its own (OpcBench --hung-client), as a hung client program
 // would; named events tell when it holds its callback and release it.
+#include <algorithm>
+
 #include "BenchCases.h"
-#include "BenchTarget.h"
+#include "HResultText.h"
 #include "LatencyProbe.h"
 #include "WatchSinks.h"
 
