@@ -305,7 +305,7 @@ int Bench(const TOptions& options)
             return TRow{measure,
                         figure,
                         Ms(without) + L" without it",
-                        Times(with / without),
+                        hung.With.Samples ? Times(with / without) : L"",
                         L"<= 1.2x without",
                         Verdict(held && hung.With.Samples > 0 && hung.With.Missed == 0 && with <= 1.2 * without)};
         };
