@@ -31,7 +31,7 @@ STDMETHODIMP TConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) noex
     RETURN_HR_IF_NULL(E_POINTER, pdwCookie);
     *pdwCookie = 0;
     RETURN_HR_IF_NULL(E_POINTER, pUnkSink);
-    if (sink_ || claimed_) return CONNECT_E_CANNOTCONNECT;
+    if (advised_ || claimed_) return CONNECT_E_CANNOTCONNECT;
     // The notification method calls out (it asks the sink for the connection
     // interface), and another Advise may come in during that call: the point
     // is claimed first, so that one finds it taken. A sink that the
@@ -43,17 +43,17 @@ STDMETHODIMP TConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) noex
     });
     claimed_ = false;
     if (FAILED(hr)) return CONNECT_E_CANNOTCONNECT;
-    sink_ = pUnkSink;
+    advised_ = true;
     *pdwCookie = 1;
     return S_OK;
 }
 
 STDMETHODIMP TConnectionPoint::Unadvise(DWORD /*dwCookie*/) noexcept
 {
-    if (!sink_) return CONNECT_E_NOCONNECTION;
-    ComPtr<IUnknown> sink = std::move(sink_);
+    if (!advised_) return CONNECT_E_NOCONNECTION;
+    advised_ = false;
     return ComBoundary([&] {
-        if (notify_) notify_(sink.Get(), false);
+        if (notify_) notify_(nullptr, false);
     });
 }
 

@@ -1,5 +1,7 @@
-// A connection point contained in its owner: it holds at most one sink and
-// lives as long as the owner, to which it forwards its reference counting.
+// A connection point contained in its owner: it takes at most one sink, which
+// it hands to its owner's notification method without keeping a reference
+// (the owner decides where the sink lives), and lives as long as the owner,
+// to which it forwards its reference counting.
 // The owner holds the point; the point refers back without a reference.
 #pragma once
 #include <windows.h>
@@ -11,8 +13,8 @@
 
 class TConnectionPoint final : public TContainedComObject<IConnectionPoint> {
 public:
-    // Called with (sink, true) on Advise before the sink is stored, and with
-    // (sink, false) on Unadvise. Raising from an advise refuses the sink.
+    // Called with (sink, true) on Advise, and with (nullptr, false) on
+    // Unadvise. Raising from an advise refuses the sink.
     using TNotify = std::function<void(IUnknown* sink, bool advised)>;
 
     TConnectionPoint(IConnectionPointContainer& owner, REFIID connectionIid, TNotify notify);
@@ -20,9 +22,9 @@ public:
     TConnectionPoint(const TConnectionPoint&) = delete;
     TConnectionPoint& operator=(const TConnectionPoint&) = delete;
 
-    bool HasSink() const noexcept { return sink_ != nullptr; }
-    // Drops the sink without telling the notification method.
-    void DropSink() noexcept { sink_.Reset(); }
+    bool HasSink() const noexcept { return advised_; }
+    // Forgets the sink without telling the notification method.
+    void DropSink() noexcept { advised_ = false; }
 
     STDMETHODIMP GetConnectionInterface(IID* piid) noexcept override;
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** ppCPC) noexcept override;
@@ -34,6 +36,6 @@ private:
     IConnectionPointContainer& owner_;
     IID iid_;
     TNotify notify_;
-    ComPtr<IUnknown> sink_;
+    bool advised_ = false;
     bool claimed_ = false;  // an Advise is calling out before it stores its sink
 };

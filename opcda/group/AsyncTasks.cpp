@@ -20,34 +20,6 @@ THandleTable<TAsyncTask>& LiveTasks()
     return table;
 }
 
-// Arrays handed to a completion callback; they belong to the server and
-// live for the call.
-struct TCompletion {
-    explicit TCompletion(size_t n) : clientHandles(n, 0), values(n), qualities(n, 0), timestamps(n), errors(n, S_OK)
-    {
-        for (VARIANT& v : values) VariantInit(&v);
-    }
-    ~TCompletion()
-    {
-        for (VARIANT& v : values) VariantClear(&v);
-    }
-    TCompletion(const TCompletion&) = delete;
-    TCompletion& operator=(const TCompletion&) = delete;
-
-    HRESULT MasterError() const noexcept
-    {
-        for (HRESULT e : errors)
-            if (e != S_OK) return S_FALSE;
-        return S_OK;
-    }
-
-    std::vector<OPCHANDLE> clientHandles;
-    std::vector<VARIANT> values;
-    std::vector<WORD> qualities;
-    std::vector<FILETIME> timestamps;
-    std::vector<HRESULT> errors;
-};
-
 }  // namespace
 
 // ---- TAsyncTask ----
@@ -100,21 +72,16 @@ TAsyncReadTask::TAsyncReadTask(TGroupImpl& group, DWORD transactionId, DWORD cou
 
 void TAsyncReadTask::Execute(TGroupImpl& group)
 {
-    TCompletion done(handles_.size());
-    for (size_t i = 0; i < handles_.size(); ++i) {
-        done.errors[i] = ComBoundary([&] {
-            TGroupItemImpl& item = group.ValidateItemHandle(handles_[i]);
-            done.clientHandles[i] = item.ClientHandle;
-            item.ReadDevice(group, done.values[i], done.qualities[i], done.timestamps[i]);
+    TItemValues done;
+    for (OPCHANDLE handle : handles_) {
+        done.Add(handle, 0);
+        done.LastError() = ComBoundary([&] {
+            TGroupItemImpl& item = group.ValidateItemHandle(handle);
+            done.ClientHandles()[done.Count() - 1] = item.ClientHandle;
+            item.ReadDevice(group, done.LastValue(), done.LastQuality(), done.LastTimestamp());
         });
     }
-    if (!group.HasDataCallback()) return;
-    const DWORD count = static_cast<DWORD>(handles_.size());
-    group.CallDataCallback(TCallbackKind::ReadComplete, [&](IOPCDataCallback* sink) {
-        return sink->OnReadComplete(TransactionId(), group.ClientHandle, S_OK, done.MasterError(), count,
-                                    done.clientHandles.data(), done.values.data(), done.qualities.data(),
-                                    done.timestamps.data(), done.errors.data());
-    });
+    group.SendReadComplete(TransactionId(), std::move(done));
 }
 
 TAsyncWriteTask::TAsyncWriteTask(TGroupImpl& group, DWORD transactionId, DWORD count, const OPCHANDLE* handles,
@@ -148,14 +115,10 @@ void TAsyncWriteTask::WriteAll(TGroupImpl& group, std::vector<OPCHANDLE>& client
 
 void TAsyncWriteTask::Execute(TGroupImpl& group)
 {
-    TCompletion done(handles_.size());
-    WriteAll(group, done.clientHandles, done.errors);
-    if (!group.HasDataCallback()) return;
-    const DWORD count = static_cast<DWORD>(handles_.size());
-    group.CallDataCallback(TCallbackKind::WriteComplete, [&](IOPCDataCallback* sink) {
-        return sink->OnWriteComplete(TransactionId(), group.ClientHandle, done.MasterError(), count,
-                                     done.clientHandles.data(), done.errors.data());
-    });
+    std::vector<OPCHANDLE> clientHandles(handles_.size(), 0);
+    std::vector<HRESULT> errors(handles_.size(), S_OK);
+    WriteAll(group, clientHandles, errors);
+    group.SendWriteComplete(TransactionId(), std::move(clientHandles), std::move(errors));
 }
 
 // ---- Refresh ----
@@ -193,7 +156,7 @@ void TAsyncWriteTask1::Execute(TGroupImpl& group)
     std::vector<OPCHANDLE> clientHandles(handles_.size(), 0);
     std::vector<HRESULT> errors(handles_.size(), S_OK);
     WriteAll(group, clientHandles, errors);
-    if (!group.AdviseSink(2)) return;
+    if (!group.HasAdviseSink(2)) return;
     group.SendBlock(2, DataFormats().WriteComplete,
                     BuildWriteCompleteBlock(group.ClientHandle, Identity(), clientHandles, errors),
                     TCallbackKind::WriteComplete10);

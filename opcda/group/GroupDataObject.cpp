@@ -10,6 +10,7 @@
 #include "group/GroupImpl.h"
 #include "group/GroupItemImpl.h"
 #include "host/DataFormats.h"
+#include "server/ServerImpl.h"
 
 namespace {
 
@@ -17,11 +18,6 @@ void CheckSource1(DWORD source)
 {
     if (source != OPC_DS_CACHE && source != OPC_DS_DEVICE) RaiseOpcError(E_INVALIDARG);
 }
-
-// An interface no client implements: asking for it costs one call to the
-// client and answers whether the client is still there.
-const IID kLivenessProbe = {0x5a1c3e2f, 0x7b44, 0x4d0e, {0x9e, 0x31, 0x2c, 0x6d, 0x0f, 0x88, 0x51, 0xa7}};
-constexpr ULONGLONG kLivenessInterval = 2000;  // ms between checks of one sink
 
 // Appends entry i of a data block: the item that find() gives (it may raise,
 // as a handle check does) and its value from the cache or the device, read
@@ -70,8 +66,7 @@ STDMETHODIMP TGroupImpl::DAdvise(FORMATETC* pformatetc, DWORD /*advf*/, IAdviseS
         const int index = DataFormats().IndexOf(pformatetc->cfFormat);
         if (index < 0) RaiseOpcError(DV_E_FORMATETC);
         if (adviseSinks_[index]) RaiseOpcError(CONNECT_E_ADVISELIMIT);
-        adviseSinks_[index] = pAdvSink;
-        adviseSinkChecked_[index] = 0;  // checked at its first block
+        adviseSinks_[index] = server_.ConnectSink(IID_IAdviseSink, pAdvSink);
         *pdwConnection = static_cast<DWORD>(index);
         // The new connection gets the current values of the active items.
         QueueRefresh1(static_cast<DWORD>(index), OPC_DS_CACHE, nullptr);
@@ -81,7 +76,8 @@ STDMETHODIMP TGroupImpl::DAdvise(FORMATETC* pformatetc, DWORD /*advf*/, IAdviseS
 STDMETHODIMP TGroupImpl::DUnadvise(DWORD dwConnection) noexcept
 {
     if (dwConnection > 2 || !adviseSinks_[dwConnection]) return OLE_E_NOCONNECTION;
-    ComPtr<IAdviseSink> released = std::move(adviseSinks_[dwConnection]);
+    Delivery().Revoke(adviseSinks_[dwConnection]);
+    adviseSinks_[dwConnection].reset();
     return S_OK;
 }
 
@@ -105,43 +101,19 @@ STDMETHODIMP TGroupImpl::SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept { return
 
 void TGroupImpl::DropAdviseSinks() noexcept
 {
-    for (auto& sink : adviseSinks_) sink.Reset();
+    for (auto& sink : adviseSinks_) {
+        Delivery().Revoke(sink);
+        sink.reset();
+    }
 }
 
 // ---- Blocks ----
 
 void TGroupImpl::SendBlock(DWORD connection, CLIPFORMAT format, HGLOBAL block, TCallbackKind kind)
 {
-    struct TFree {
-        HGLOBAL block;
-        ~TFree() { GlobalFree(block); }  // the block is the server's, also when the call fails
-    } owned{block};
-    ComPtr<IAdviseSink> sink = AdviseSink(connection);
-    if (!sink) return;
-    TGroupHold hold(*this);
-    FORMATETC format_{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = block;
-    medium.pUnkForRelease = nullptr;
-    ++deliveries_;
-    sink->OnDataChange(&format_, &medium);
-    --deliveries_;
-    if (AdviseSink(connection) == sink.Get()) CheckAdviseSinkAlive(connection, kind);
-}
-
-void TGroupImpl::CheckAdviseSinkAlive(DWORD connection, TCallbackKind kind)
-{
-    const ULONGLONG now = GetTickCount64();
-    if (now - adviseSinkChecked_[connection] < kLivenessInterval) return;
-    adviseSinkChecked_[connection] = now;
-    ComPtr<IAdviseSink> sink = adviseSinks_[connection];
-    ComPtr<IUnknown> none;
-    const HRESULT hr = sink->QueryInterface(kLivenessProbe, reinterpret_cast<void**>(none.GetAddressOf()));
-    if (!IsClientGone(hr)) return;
-    // Dropped as DUnadvise would; Unadvise may have come in during the call.
-    if (adviseSinks_[connection] == sink) adviseSinks_[connection].Reset();
-    ItemServer().CallbackFailed(hr, *this, kind);
+    auto message = std::make_unique<TBlockMessage>(connection < 3 ? adviseSinks_[connection] : TSinkRef(), handle_,
+                                                   kind, format, block);
+    if (connection < 3 && adviseSinks_[connection]) Delivery().Post(std::move(message));
 }
 
 void TGroupImpl::DeliverDataStream(const std::vector<OPCHANDLE>& handles, DWORD source, DWORD transactionId,
@@ -160,6 +132,30 @@ void TGroupImpl::DeliverDataStream(const std::vector<OPCHANDLE>& handles, DWORD 
         if (item && &item->Group() == this) items.push_back(item);  // removed items are left out
     }
     if (items.empty()) return;
+    if (transactionId == 0) {
+        // A scan: the values go as they are, so that scans merge while the
+        // client is busy; the block is written when the call is made.
+        TItemValues values;
+        for (TGroupItemImpl* item : items) {
+            values.Add(item->ServerHandle(), item->ClientHandle);
+            const HRESULT read = ComBoundary([&] {
+                if (source == OPC_DS_DEVICE)
+                    item->ReadDevice(*this, values.LastValue(), values.LastQuality(), values.LastTimestamp());
+                else
+                    item->ReadCached(values.LastValue(), values.LastQuality(), values.LastTimestamp());
+            });
+            if (FAILED(read)) {
+                VariantClear(&values.LastValue());
+                V_VT(&values.LastValue()) = VT_NULL;
+                values.LastQuality() = 0;
+                values.LastTimestamp() = FILETIME{};
+            }
+        }
+        Delivery().Post(std::make_unique<TDataStreamMessage>(
+            adviseSinks_[target], handle_, DataFormats().At(static_cast<int>(target)), target == 1,
+            itemServer_.HasOption(TServerOption::StreamLengthCountsTerminator), ClientHandle, std::move(values)));
+        return;
+    }
     TDataChangeStream stream(target == 1, itemServer_.HasOption(TServerOption::StreamLengthCountsTerminator),
                              items.size(), ClientHandle, transactionId);
     for (size_t i = 0; i < items.size(); ++i)

@@ -73,51 +73,39 @@ HRESULT TGroupImpl::QueueRefresh(DWORD source, DWORD transactionId, DWORD* cance
 
 void TGroupImpl::DeliverDataChange(const std::vector<OPCHANDLE>& handles, DWORD source, DWORD transactionId)
 {
-    if (!ConnectedSink() || !Active) return;
-    // Items removed since the handles were taken are left out.
-    std::vector<TGroupItemImpl*> items;
-    items.reserve(handles.size());
+    if (!callbackSink_ || !Active) return;
+    TItemValues values;
     for (OPCHANDLE handle : handles) {
+        // Items removed since the handles were taken are left out.
         TGroupItemImpl* item = TGroupItemImpl::FromHandle(handle);
-        if (item && &item->Group() == this) items.push_back(item);
-    }
-    if (items.empty()) return;
-
-    const size_t n = items.size();
-    std::vector<OPCHANDLE> clientHandles(n);
-    std::vector<VARIANT> values(n);
-    std::vector<WORD> qualities(n, 0);
-    std::vector<FILETIME> timestamps(n, FILETIME{});
-    std::vector<HRESULT> errors(n, S_OK);
-    for (VARIANT& v : values) VariantInit(&v);
-    struct TClear {
-        std::vector<VARIANT>& values;
-        ~TClear()
-        {
-            for (VARIANT& v : values) VariantClear(&v);
-        }
-    } clear{values};
-
-    bool anyError = false, anyNotGood = false;
-    for (size_t i = 0; i < n; ++i) {
-        TGroupItemImpl& item = *items[i];
-        clientHandles[i] = item.ClientHandle;
-        errors[i] = ComBoundary([&] {
+        if (!item || &item->Group() != this) continue;
+        values.Add(handle, item->ClientHandle);
+        values.LastError() = ComBoundary([&] {
             if (source == OPC_DS_DEVICE)
-                item.ReadDevice(*this, values[i], qualities[i], timestamps[i]);
+                item->ReadDevice(*this, values.LastValue(), values.LastQuality(), values.LastTimestamp());
             else
-                item.ReadCached(values[i], qualities[i], timestamps[i]);
+                item->ReadCached(values.LastValue(), values.LastQuality(), values.LastTimestamp());
         });
-        anyError = anyError || errors[i] != S_OK;
-        anyNotGood = anyNotGood || qualities[i] != OPC_QUALITY_GOOD;
     }
-    const DWORD count = static_cast<DWORD>(n);
-    CallDataCallback(TCallbackKind::DataChange, [&](IOPCDataCallback* sink) {
-        return sink->OnDataChange(transactionId, ClientHandle, anyNotGood ? S_FALSE : S_OK, anyError ? S_FALSE : S_OK,
-                                  count, clientHandles.data(), values.data(), qualities.data(), timestamps.data(),
-                                  errors.data());
-    });
+    if (values.Empty()) return;
+    Delivery().Post(std::make_unique<TDataCallbackMessage>(callbackSink_, handle_, TCallbackKind::DataChange,
+                                                           ClientHandle, transactionId, std::move(values)));
     NoteUpdateSent();
+}
+
+void TGroupImpl::SendReadComplete(DWORD transactionId, TItemValues values)
+{
+    if (!callbackSink_) return;
+    Delivery().Post(std::make_unique<TDataCallbackMessage>(callbackSink_, handle_, TCallbackKind::ReadComplete,
+                                                           ClientHandle, transactionId, std::move(values)));
+}
+
+void TGroupImpl::SendWriteComplete(DWORD transactionId, std::vector<OPCHANDLE> clientHandles,
+                                   std::vector<HRESULT> errors)
+{
+    if (!callbackSink_) return;
+    Delivery().Post(std::make_unique<TWriteCompleteMessage>(callbackSink_, handle_, ClientHandle, transactionId,
+                                                            std::move(clientHandles), std::move(errors)));
 }
 
 // ---- IOPCSyncIO ----

@@ -119,6 +119,7 @@ void TGroupImpl::Abandon() noexcept
 
 TGroupImpl::~TGroupImpl()
 {
+    RevokeSinks();
     StopTimer();
     itemServer_.ServerWindow().RemoveTimerTarget(timerHandle_);
     LiveGroups().Remove(handle_);
@@ -146,6 +147,8 @@ HRESULT TGroupImpl::RemoveFromServer(bool force)
 {
     TGroupHold hold(*this);
     Removed = true;
+    // Whoever still holds the group, its client gets no call from it any more.
+    RevokeSinks();
     if (ClientReferences() == 0) return S_OK;  // the hold was the last reference
     if (!force) return OPC_S_INUSE;
     // What the clients still hold stops working; in-process holders (an
@@ -157,12 +160,23 @@ HRESULT TGroupImpl::RemoveFromServer(bool force)
 void TGroupImpl::CutOffClients() noexcept
 {
     TGroupHold hold(*this);
+    RevokeSinks();
+    CoDisconnectObject(Identity(), 0);
+}
+
+void TGroupImpl::RevokeSinks() noexcept
+{
     try {
         DropSink();
     } catch (...) {
+        // SinkChanged queues nothing without a sink; nothing here can raise.
     }
     DropAdviseSinks();
-    CoDisconnectObject(Identity(), 0);
+}
+
+TClientDelivery& TGroupImpl::Delivery() const noexcept
+{
+    return server_.Delivery();
 }
 
 // ---- Guards and helpers ----
@@ -174,7 +188,7 @@ void TGroupImpl::CheckNotRemoved() const
 
 void TGroupImpl::CheckCallback() const
 {
-    if (!ConnectedSink()) RaiseOpcError(CONNECT_E_NOCONNECTION);
+    if (!callbackSink_) RaiseOpcError(CONNECT_E_NOCONNECTION);
 }
 
 TGroupItemInfo* TGroupImpl::ItemAt(size_t index) const
@@ -333,11 +347,34 @@ STDMETHODIMP TGroupImpl::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUn
 
 // ---- IOPCDataCallback connection and the scan ----
 
+void TGroupImpl::SinkAdvised(IOPCDataCallback* sink)
+{
+    Delivery().Revoke(callbackSink_);
+    callbackSink_.reset();
+    if (sink) callbackSink_ = server_.ConnectSink(__uuidof(IOPCDataCallback), sink);
+}
+
 void TGroupImpl::SinkChanged()
 {
     // A new callback gets the current values of the active items at once,
     // read from the device; an inactive or empty group has nothing to send.
-    if (ConnectedSink()) QueueRefresh(OPC_DS_DEVICE, 0, nullptr);
+    if (callbackSink_) QueueRefresh(OPC_DS_DEVICE, 0, nullptr);
+}
+
+void TGroupImpl::DeliveryFailed(const TDeliveryFailure& failure)
+{
+    if (!IsClientGone(failure.Error)) return;
+    // Unadvise, DUnadvise or a new Advise may have come in since the call.
+    if (failure.Sink && failure.Sink == callbackSink_) {
+        DropSink();
+    } else {
+        for (TSinkRef& sink : adviseSinks_) {
+            if (!sink || sink != failure.Sink) continue;
+            Delivery().Revoke(sink);
+            sink.reset();
+        }
+    }
+    ItemServer().CallbackFailed(failure.Error, *this, failure.Kind);
 }
 
 void TGroupImpl::TimerTick()
@@ -347,15 +384,14 @@ void TGroupImpl::TimerTick()
 
 void TGroupImpl::ScanGroup()
 {
-    // A tick that arrives while this group is calling its client out waits
-    // for the next one: nothing it would report is lost.
-    if (!Active || deliveries_ > 0) return;
+    // While the client is busy, what the scan hands over merges with what
+    // still waits for it, so nothing it would report is lost.
+    if (!Active) return;
     std::vector<OPCHANDLE> changed;
     for (const auto& item : items_)
         if (item->NeedsUpdate()) changed.push_back(item->ServerHandle());
     if (changed.empty()) return;
-    TGroupHold hold(*this);  // the calls below let clients in
-    if (ConnectedSink() && Enabled) DeliverDataChange(changed, OPC_DS_CACHE, 0);
+    if (callbackSink_ && Enabled) DeliverDataChange(changed, OPC_DS_CACHE, 0);
     // DA 1.0 data sinks get the same items; the write-completion sink nothing.
     for (DWORD connection : {0u, 1u})
         if (adviseSinks_[connection]) DeliverDataStream(changed, OPC_DS_CACHE, 0, connection);

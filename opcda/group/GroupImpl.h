@@ -11,7 +11,9 @@
 // use its server record until it is destroyed.
 //
 // Threading: the main thread only (apartment model), except the caches of
-// items that the item server pushes (TGroupItemImpl).
+// items that the item server pushes (TGroupItemImpl). The group never calls
+// its client itself: it hands self-contained messages to its server object's
+// delivery thread (TClientDelivery) and keeps no sink of its own.
 #pragma once
 #include <windows.h>
 #include <objidl.h>
@@ -26,6 +28,8 @@
 #include "com/PerItemResults.h"
 #include "contract/GroupInfo.h"
 #include "contract/ItemServer.h"
+#include "group/DeliveryMessages.h"
+#include "host/ClientDelivery.h"
 #include "host/ServerWindow.h"
 #include "opcda.h"
 
@@ -122,17 +126,16 @@ public:
     // need not be active; sent to the sink of its kind when set.
     void DeliverReadStream(const std::vector<OPCHANDLE>& handles, DWORD source, DWORD transactionId,
                            DWORD connection);
-    // Hands a finished block to the advise sink of a connection and frees it.
+    // Hands a finished block to the advise sink of a connection; the message
+    // owns it from here.
     void SendBlock(DWORD connection, CLIPFORMAT format, HGLOBAL block, TCallbackKind kind);
-    IAdviseSink* AdviseSink(DWORD connection) const noexcept
-    {
-        return connection < 3 ? adviseSinks_[connection].Get() : nullptr;
-    }
-    // Calls the IOPCDataCallback, if any, through call(sink). The group lives
-    // across the call; a client that has gone away is dropped as Unadvise
-    // would and the item server's CallbackFailed is told.
-    template <class Call>
-    HRESULT CallDataCallback(TCallbackKind kind, Call call);
+    // Completions of IOPCAsyncIO2 tasks, queued for the client's delivery thread.
+    void SendReadComplete(DWORD transactionId, TItemValues values);
+    void SendWriteComplete(DWORD transactionId, std::vector<OPCHANDLE> clientHandles, std::vector<HRESULT> errors);
+    // A call into this group's client failed (on the delivery thread). A
+    // client that has gone away is dropped as Unadvise or DUnadvise would and
+    // the item server's CallbackFailed is told; other failures change nothing.
+    void DeliveryFailed(const TDeliveryFailure& failure);
     // Stamps the server object's last update time.
     void NoteUpdateSent();
 
@@ -196,7 +199,7 @@ public:
     // TGroupInfo
     size_t ItemCount() const override { return items_.size(); }
     TGroupItemInfo* ItemAt(size_t index) const override;
-    bool HasDataCallback() const override { return ConnectedSink() != nullptr; }
+    bool HasDataCallback() const override { return callbackSink_ != nullptr; }
     bool HasAdviseSink(int index) const override;
 
 private:
@@ -206,7 +209,12 @@ private:
     void Construct(const TGroupParams& params);
 
     void FinalRelease() noexcept override;
+    // The callback lives on the client's delivery thread, not here.
+    bool HoldsSink() const noexcept override { return false; }
+    void SinkAdvised(IOPCDataCallback* sink) override;
     void SinkChanged() override;
+    // No call starts on any sink of the group from now on.
+    void RevokeSinks() noexcept;
     void TimerTick() override;
 
     void CheckNotRemoved() const;
@@ -219,9 +227,7 @@ private:
     // Queues a DA 1.0 refresh of the active items; E_FAIL when inactive or none.
     HRESULT QueueRefresh1(DWORD connection, DWORD source, DWORD* transactionId);
     void DropAdviseSinks() noexcept;
-    // A DA 1.0 sink cannot answer a call (OnDataChange returns nothing), so
-    // now and then a call that needs an answer tells whether its client lives.
-    void CheckAdviseSinkAlive(DWORD connection, TCallbackKind kind);
+    TClientDelivery& Delivery() const noexcept;
     void SetUpdateRate(DWORD requested);
     void SetPercentDeadband(float deadband);
     void SetGroupActive(bool active);
@@ -248,37 +254,13 @@ private:
     bool timerRunning_ = false;
     bool groupAddedSent_ = false;
     ULONG holds_ = 0;        // TGroupHolds alive
-    int deliveries_ = 0;     // outgoing data-change calls in progress
-    ComPtr<IAdviseSink> adviseSinks_[3];      // DA 1.0 sinks by stream format
-    ULONGLONG adviseSinkChecked_[3] = {};     // tick of the last liveness check
+    TSinkRef callbackSink_;     // IOPCDataCallback, on the client's delivery thread
+    TSinkRef adviseSinks_[3];   // DA 1.0 sinks by stream format, likewise
 };
 
 // Whether a failed call into a client says that the client has gone away
 // (its process ended, or it disconnected the object).
 bool IsClientGone(HRESULT hr) noexcept;
-
-template <class Call>
-HRESULT TGroupImpl::CallDataCallback(TCallbackKind kind, Call call)
-{
-    ComPtr<IOPCDataCallback> sink(ConnectedSink());
-    if (!sink) return S_OK;
-    TGroupHold hold(*this);
-    HRESULT hr;
-    ++deliveries_;
-    try {
-        hr = call(sink.Get());
-    } catch (...) {
-        --deliveries_;
-        throw;
-    }
-    --deliveries_;
-    if (IsClientGone(hr)) {
-        // Unadvise or RemoveGroup may have come in during the call.
-        if (ConnectedSink() == sink.Get()) DropSink();
-        ItemServer().CallbackFailed(hr, *this, kind);
-    }
-    return hr;
-}
 
 template <class Action>
 HRESULT TGroupImpl::ApplyToItems(DWORD count, const OPCHANDLE* handles, HRESULT** ppErrors, Action action)

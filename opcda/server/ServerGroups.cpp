@@ -142,6 +142,7 @@ void TServerImpl::FinalRelease() noexcept
 {
     if (releasedByClients_) return;  // a hold taken and given back while ending
     releasedByClients_ = true;
+    StopWatch();
     if (joinedClientList_) itemServer_.ClientList().Remove(*this);
     if (ServerState == OPC_STATUS_RUNNING) SendNotify(itemServer_, TNotifyCode::ClientDisconnected, *this);
     try {

@@ -52,7 +52,10 @@ void TServerImpl::Initialize()
     SendNotify(itemServer_, TNotifyCode::ClientConnected, *this);
 }
 
-TServerImpl::~TServerImpl() = default;
+TServerImpl::~TServerImpl()
+{
+    StopWatch();
+}
 
 STDMETHODIMP TServerImpl::QueryInterface(REFIID riid, void** ppv) noexcept
 {

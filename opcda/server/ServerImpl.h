@@ -10,12 +10,19 @@
 #include "com/ConnectionPointContainer.h"
 #include "contract/ClientInfo.h"
 #include "group/GroupList.h"
+#include "host/ClientDelivery.h"
+#include "host/ServerWindow.h"
 #include "opcda.h"
 
 class TOpcItemServer;
 
 // Its connection point takes the client's IOPCShutdown sink, which is held
 // and never called.
+//
+// Calls into the client go out on the client's delivery thread
+// (TClientDelivery); a watch timer on the server thread takes the failed
+// calls and tells the item server when a call is overdue (ClientHung) and
+// when it has returned (ClientResponding).
 //
 // Lifetime: at the last release the server object leaves the client list,
 // announces the disconnection and frees its groups (cutting off what clients
@@ -26,7 +33,8 @@ class TOpcItemServer;
 class TServerImpl final
     : public TConnectionPointContainer<IOPCShutdown, IOPCServer, IOPCCommon, IOPCItemProperties,
                                        IOPCBrowseServerAddressSpace, ISupportErrorInfo>,
-      public TClientInfo {
+      public TClientInfo,
+      private TTimerTarget {
     using TBase = TConnectionPointContainer<IOPCShutdown, IOPCServer, IOPCCommon, IOPCItemProperties,
                                             IOPCBrowseServerAddressSpace, ISupportErrorInfo>;
 
@@ -92,6 +100,13 @@ public:
     void GroupCreated() noexcept { ++liveGroups_; }
     void GroupDestroyed() noexcept;
 
+    // The client's delivery thread, and a sink handed over to it (raises
+    // EOpcError when COM cannot marshal it). The first sink starts the watch.
+    TClientDelivery& Delivery() noexcept { return delivery_; }
+    TSinkRef ConnectSink(REFIID iid, IUnknown* sink);
+    // A call into a client that has not returned after this long marks it hung.
+    static constexpr ULONGLONG HungLimitMs = 5000;
+
 private:
     explicit TServerImpl(TOpcItemServer& itemServer);
     ~TServerImpl() override;
@@ -99,6 +114,9 @@ private:
     void FinalRelease() noexcept override;
     // Takes a group out of the list and lets it go as RemoveGroup with force does.
     void FreeGroup(TGroupImpl& group) noexcept;
+    // The watch: failed calls, and the hung mark.
+    void TimerTick() override;
+    void StopWatch() noexcept;
 
     TOpcItemServer& itemServer_;
     TGroupList groups_;
@@ -106,4 +124,6 @@ private:
     bool joinedClientList_ = false;
     bool releasedByClients_ = false;   // the last release has come
     bool deleteWithLastGroup_ = false;  // released while groups still lived
+    TClientDelivery delivery_;
+    DWORD watchHandle_ = 0;  // the watch timer's target handle, 0 before the first sink
 };

@@ -2,6 +2,7 @@
 // server: what the scan reports (quality, deadband, types, arrays, pushed
 // values), cancelling before a task runs, sinks that fail or call back in,
 // and the lifetimes of groups whose server object goes first.
+#include <atomic>
 #include <thread>
 
 #include "CallbackWaits.h"
@@ -88,7 +89,9 @@ protected:
         sink.Reset();
         server.Reset();
         items.ItemCache().Clear();
-        EXPECT_EQ(ServerObjectCount::Value(), objectsBefore) << "every object of the test is gone";
+        // The delivery threads let their sinks go after the server objects have gone.
+        EXPECT_TRUE(PumpUntil([&] { return ServerObjectCount::Value() == objectsBefore; }))
+            << "every object of the test is gone";
     }
 
     // A group of the test's server object, with the callback sink connected.
@@ -292,7 +295,8 @@ TEST_F(GroupCycle, ASinkWhoseClientIsGoneIsDroppedAndTheItemServerTold)
     items.Item(Text).value = MakeBstr(L"b");
     ASSERT_TRUE(WaitForDataChange(*sink.Get(), 100, L"b"));
     auto* impl = static_cast<TGroupImpl*>(group.Get());
-    EXPECT_FALSE(impl->HasDataCallback());
+    // The failure reaches the server thread after the call has returned.
+    EXPECT_TRUE(PumpUntil([&] { return !impl->HasDataCallback(); }));
     EXPECT_EQ(items.callbackFailures, 1);
     EXPECT_EQ(items.lastCallbackError, RPC_E_DISCONNECTED);
     items.Item(Text).value = MakeBstr(L"c");
@@ -443,18 +447,20 @@ TEST_F(GroupCycle, AnAdviseDuringTheFirstOnesCallOutFindsThePointTaken)
     EXPECT_EQ(ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get())), otherReferences)
         << "the refused sink is not held";
 
-    PumpMessages();  // the queued refreshes run
-    EXPECT_EQ(first->dataChanges, 1) << "one connection, one refresh";
+    EXPECT_TRUE(PumpUntil([&] { return first->dataChanges == 1; })) << "one connection, one refresh";
     EXPECT_TRUE(sink->records.empty());
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
     EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION) << "there was only one connection";
-    EXPECT_EQ(ReferencesOf(static_cast<IOPCDataCallback*>(first.Get())), 1u);
+    // The delivery thread lets the sink go after Unadvise.
+    EXPECT_TRUE(PumpUntil([&] { return ReferencesOf(static_cast<IOPCDataCallback*>(first.Get())) == 1u; }));
+    EXPECT_EQ(first->dataChanges, 1) << "one connection, one refresh";
 
     // Free again for the next sink.
     DWORD next = 0;
     EXPECT_EQ(point->Advise(static_cast<IOPCDataCallback*>(sink.Get()), &next), S_OK);
     EXPECT_EQ(point->Unadvise(next), S_OK);
-    EXPECT_EQ(ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get())), otherReferences);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return ReferencesOf(static_cast<IOPCDataCallback*>(sink.Get())) == otherReferences; }));
 }
 
 TEST_F(GroupCycle, GroupsHeldAfterTheirServerObjectUseItsRecordUntilTheyGo)
@@ -485,13 +491,17 @@ TEST_F(GroupCycle, GroupsHeldAfterTheirServerObjectUseItsRecordUntilTheyGo)
 }
 
 // A DA 1.0 sink in this process whose client is gone: the question that
-// follows a block fails as a call to a dead process does.
+// follows a block fails as a call to a dead process does. It is free-threaded
+// (it marshals as itself), so the delivery thread gets its own answer and not
+// the one a proxy makes of it.
 class TGoneAdviseSink final : public TComObject<IAdviseSink> {
 public:
-    int blocks = 0;
+    TGoneAdviseSink() { CoCreateFreeThreadedMarshaler(static_cast<IAdviseSink*>(this), marshaler_.GetAddressOf()); }
+    std::atomic<int> blocks{0};
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override
     {
         if (riid == IID_IUnknown || riid == IID_IAdviseSink) return TComObject::QueryInterface(riid, ppv);
+        if (riid == IID_IMarshal && marshaler_) return marshaler_->QueryInterface(riid, ppv);
         *ppv = nullptr;
         return RPC_E_DISCONNECTED;
     }
@@ -500,6 +510,9 @@ public:
     void STDMETHODCALLTYPE OnRename(IMoniker*) noexcept override {}
     void STDMETHODCALLTYPE OnSave() noexcept override {}
     void STDMETHODCALLTYPE OnClose() noexcept override {}
+
+private:
+    ComPtr<IUnknown> marshaler_;
 };
 
 class GroupCycleDa1 : public GroupCycle {
