@@ -19,7 +19,7 @@ double NowMs()
 }  // namespace
 
 TFloorDelivery::TFloorDelivery(const std::vector<std::wstring>& texts)
-    : texts_(texts), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), thread_([this] { Run(); })
+    : texts_(texts), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {
 }
 
@@ -30,7 +30,7 @@ TFloorDelivery::~TFloorDelivery()
         stop_ = true;
     }
     SetEvent(wake_);
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
     CloseHandle(wake_);
 }
 
@@ -43,6 +43,10 @@ void TFloorDelivery::Subscribe(DWORD cookie, OPCHANDLE group, DWORD rateMs, cons
                                            [&](const TSubscription& s) { return s.Cookie == cookie; }),
                             subscriptions.end());
         subscriptions.push_back({cookie, group, std::max<DWORD>(rateMs, 10), items});
+        // Started by the first subscription only: a server object that never
+        // delivers (the memory cycles) costs no thread, as it costs the
+        // floor nothing else.
+        if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
     }
     SetEvent(wake_);
 }

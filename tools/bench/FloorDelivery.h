@@ -1,7 +1,8 @@
 // The floor server's delivery: one thread per server object that calls each
 // advised group's OnDataChange at the group's rate with all of its items and
 // canned values, as a server that delivers from a thread per server object
-// does, minus any work of its own.
+// does, minus any work of its own. The thread starts with the first advised
+// group.
 #pragma once
 #include <windows.h>
 
