@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds everything, registers the server and runs the benchmark under Wine
+# Builds the server and the benchmark, registers the server and runs the benchmark under Wine
 # (on a virtual display when there is no DISPLAY): one table, every figure
 # beside its floor measured in the same run, PASS or MISS per target.
 # Usage: tools/bench.sh [build-dir] [OpcBench options, e.g. --cycles 200]
@@ -10,7 +10,11 @@ if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then build="$(cd "$1" 2>/dev/null && pwd || echo "$1")"; shift; fi
-"$root/tools/build.sh" "$build"
+"$root/tools/deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+# Only what the run needs: the server, its proxy DLL, the benchmark and its floor.
+cmake --build "$build" -j "$(nproc)" --target srvZEV30 opcproxy OpcBench FloorServer
 export WINEPREFIX="$build/wineprefix"
 run="$build/wine-run.sh"
 cleanup() { wineserver -k 2>/dev/null || true; }

@@ -12,8 +12,21 @@ struct TLatency {
     size_t Samples = 0;
     size_t Missed = 0;  // writes whose change never arrived
 };
-// Write-to-OnDataChange latency of one item in a group at rateMs.
-TLatency MeasureLatency(const std::wstring& progId, DWORD rateMs, size_t samples);
+
+// Write-to-OnDataChange latency of one client at rateMs, in alternating
+// blocks without and with a second client (its own process) whose
+// OnDataChange never returns until the case releases it at its end.
+struct THungClient {
+    TLatency Without, With;
+    int Blocks = 0;        // blocks with the hung client present
+    int Hung = 0;          // of those, blocks in which it really held its callback
+    std::wstring Problem;  // what went wrong with the hung client, if anything
+};
+THungClient MeasureHungClient(const std::wstring& progId, DWORD rateMs, size_t samples);
+// The hung client itself (OpcBench --hung-client NAME): it connects,
+// subscribes to the latency item and holds its first callback until the
+// event NAME.release is set (or a cap passes); NAME.entered says it holds.
+int RunHungClient(const std::wstring& progId, const std::wstring& eventsName);
 
 struct TLoad {
     double CpuPercent = 0;          // of one core, over the window
@@ -31,6 +44,23 @@ struct TLoad {
 // wineServerPid: Wine's server process (Linux pid) for its share, or 0.
 TLoad MeasureLoad(const std::wstring& progId, const std::vector<std::wstring>& ids, TProcessProbe& server, int clients,
                   int groups, DWORD rateMs, double seconds, int wineServerPid = 0);
+
+struct THeavyLoad {
+    double Seconds = 0;
+    size_t Values = 0;  // values all clients received in the window
+    double ValuesPerSecond = 0;
+    double CpuPercent = 0;       // of one core
+    double RoundsPerSecond = 0;  // write rounds the writer managed
+    double ChangedPerRound = 0;  // items that took a new value, per round
+    size_t Expected = 0;         // (group, item, value) that the rounds stored
+    size_t Lost = 0;             // of those, never received by that group
+    std::wstring Problem;
+};
+// clients, each on a thread (an apartment) of its own, with groups x all
+// items at rateMs, while a writer gives every item a new value every changeMs.
+THeavyLoad MeasureHeavyLoad(const std::wstring& progId, const std::vector<std::wstring>& ids,
+                            const TProcessProbe& server, int clients, int groups, DWORD rateMs, DWORD changeMs,
+                            double seconds);
 
 struct TCycles {
     SIZE_T Before = 0, After = 0;

@@ -42,18 +42,36 @@ void PumpFor(double ms)
 
 namespace {
 
-// The contents of a small file, such as one under /proc.
+// The contents of a small file, such as one under /proc (read until its end:
+// /proc files report no size).
 std::string FileText(const std::wstring& path)
 {
     HANDLE file =
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
-    std::string text(4096, '\0');
+    std::string text;
+    char chunk[4096];
     DWORD read = 0;
-    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+    while (text.size() < (1u << 20) && ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
+        text.append(chunk, read);
     CloseHandle(file);
-    text.resize(read);
     return text;
+}
+
+// A Linux process's WINEPREFIX, without trailing slashes; empty when unset.
+std::string PrefixOf(const std::string& environment)
+{
+    static const std::string kName = "WINEPREFIX=";
+    for (size_t at = 0; at < environment.size();) {
+        const size_t end = std::min(environment.find('\0', at), environment.size());
+        if (environment.compare(at, kName.size(), kName) == 0) {
+            std::string prefix = environment.substr(at + kName.size(), end - at - kName.size());
+            while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+            return prefix;
+        }
+        at = end + 1;
+    }
+    return {};
 }
 
 }  // namespace
@@ -62,6 +80,9 @@ int UnixProcessOf(const std::wstring& exeFileName)
 {
     std::string name(exeFileName.begin(), exeFileName.end());
     for (auto& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    // Other Wine prefixes on the machine may run the same program: only this
+    // run's prefix counts, as its processes' environments name it.
+    const std::string ownPrefix = PrefixOf(FileText(L"Z:\\proc\\self\\environ"));
     WIN32_FIND_DATAW entry{};
     HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
     if (find == INVALID_HANDLE_VALUE) return 0;
@@ -74,7 +95,8 @@ int UnixProcessOf(const std::wstring& exeFileName)
         for (auto& c : command) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
         const size_t at = command.rfind(name);
         if (at != std::string::npos && at + name.size() == command.size() &&
-            (at == 0 || command[at - 1] == '\\' || command[at - 1] == '/')) {
+            (at == 0 || command[at - 1] == '\\' || command[at - 1] == '/') &&
+            PrefixOf(FileText(L"Z:\\proc\\" + std::wstring(entry.cFileName) + L"\\environ")) == ownPrefix) {
             found = pid;
             ++count;
         }
@@ -113,6 +135,22 @@ DWORD ProcessIdOf(const std::wstring& exeFileName)
     }
     CloseHandle(snapshot);
     return count == 1 ? found : 0;
+}
+
+HANDLE StartBeside(const wchar_t* exe, const std::wstring& args)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring file(path);
+    file = file.substr(0, file.find_last_of(L"\\/") + 1) + exe;
+    std::wstring command = L"\"" + file + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(file.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
 }
 
 TProcessProbe::TProcessProbe(DWORD processId, int unixPid)

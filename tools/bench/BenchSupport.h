@@ -29,14 +29,19 @@ bool PumpUntil(Done done, double timeoutMs)
 }
 
 // Under Wine: the Linux process behind a Windows program (by its executable's
-// file name, when exactly one runs), 0 otherwise; and the CPU time of a Linux
-// process in milliseconds from /proc (user and system, all threads).
+// file name, when exactly one runs in this process's Wine prefix), 0
+// otherwise; and the CPU time of a Linux process in milliseconds from /proc
+// (user and system, all threads).
 int UnixProcessOf(const std::wstring& exeFileName);
 double UnixCpuMs(int unixPid);
 
 // The Windows process ID of the one running program with that file name; 0
 // when none or several run.
 DWORD ProcessIdOf(const std::wstring& exeFileName);
+
+// Starts a program that lies beside this one with the arguments; returns its
+// process handle (the caller closes it), or null.
+HANDLE StartBeside(const wchar_t* exe, const std::wstring& args);
 
 // CPU time and memory of another process.
 class TProcessProbe {

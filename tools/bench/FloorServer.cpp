@@ -1,19 +1,25 @@
 // FloorServer.exe: the benchmark's floor. A local COM server that answers
 // GetStatus, AddItems and SyncIO Read/Write with canned results of the same
-// shape and size as the real server's, doing no work of its own, so that
-// what it costs is what COM and the proxies cost on this machine.
+// shape and size as the real server's, and sends every advised group all of
+// its items with canned values at the group's rate from a thread per server
+// object, doing no work of its own, so that what it costs is what COM and the
+// proxies cost on this machine.
 //
 //   FloorServer /RegServer | /UnregServer | -Embedding (started by COM)
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "FloorDelivery.h"
 #include "FloorIds.h"
 #include "ProcessModel.h"
 #include "com/ComBoundary.h"
 #include "com/ComObject.h"
 #include "com/ComOwners.h"
+#include "com/ConnectionPointContainer.h"
 #include "com/OpcElementCleanup.h"
 #include "opcda.h"
 
@@ -46,10 +52,26 @@ void ObjectGone()
     if (InterlockedDecrement(&g_objects) == 0) PostThreadMessageW(g_mainThread, WM_QUIT, 0, 0);
 }
 
-class TFloorGroup final : public TComObject<IOPCItemMgt, IOPCSyncIO> {
+ComPtr<IGlobalInterfaceTable> GlobalInterfaceTable()
+{
+    ComPtr<IGlobalInterfaceTable> table;
+    RaiseIfFailed(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IGlobalInterfaceTable, reinterpret_cast<void**>(table.GetAddressOf())));
+    return table;
+}
+
+class TFloorGroup final : public TConnectionPointContainer<IOPCDataCallback, IOPCItemMgt, IOPCSyncIO> {
 public:
-    TFloorGroup() { ObjectMade(); }
-    ~TFloorGroup() override { ObjectGone(); }
+    TFloorGroup(std::shared_ptr<TFloorDelivery> delivery, OPCHANDLE clientGroup, DWORD rateMs, bool active)
+        : delivery_(std::move(delivery)), clientGroup_(clientGroup), rateMs_(rateMs), active_(active)
+    {
+        ObjectMade();
+    }
+    ~TFloorGroup() override
+    {
+        StopDelivery();
+        ObjectGone();
+    }
 
     // IOPCItemMgt
     STDMETHODIMP AddItems(DWORD count, OPCITEMDEF* items, OPCITEMRESULT** results, HRESULT** errors) noexcept override
@@ -60,10 +82,12 @@ public:
             TaskMemArray<OPCITEMRESULT> r(count);
             TaskMemArray<HRESULT> e(count);
             for (DWORD i = 0; i < count; ++i) {
-                r[i].hServer = i + 1;
+                r[i].hServer = ++lastHandle_;
                 r[i].vtCanonicalDataType = VT_BSTR;
                 r[i].dwAccessRights = OPC_READABLE | OPC_WRITEABLE;
+                items_.push_back({r[i].hServer, items[i].hClient});
             }
+            UpdateDelivery();
             *results = r.release();
             *errors = e.release();
         });
@@ -72,11 +96,19 @@ public:
     {
         return E_NOTIMPL;
     }
-    STDMETHODIMP RemoveItems(DWORD count, OPCHANDLE*, HRESULT** errors) noexcept override
+    STDMETHODIMP RemoveItems(DWORD count, OPCHANDLE* handles, HRESULT** errors) noexcept override
     {
         ClearOutputs(errors);
-        RETURN_HR_IF_NULL(E_POINTER, errors);
-        return ComBoundary([&] { *errors = TaskMemArray<HRESULT>(count).release(); });
+        RETURN_HR_IF(E_INVALIDARG, count == 0 || !handles || !errors);
+        return ComBoundary([&] {
+            TaskMemArray<HRESULT> e(count);
+            for (DWORD i = 0; i < count; ++i)
+                items_.erase(std::remove_if(items_.begin(), items_.end(),
+                                            [&](const TItem& item) { return item.Server == handles[i]; }),
+                             items_.end());
+            UpdateDelivery();
+            *errors = e.release();
+        });
     }
     STDMETHODIMP SetActiveState(DWORD, OPCHANDLE*, BOOL, HRESULT**) noexcept override { return E_NOTIMPL; }
     STDMETHODIMP SetClientHandles(DWORD, OPCHANDLE*, OPCHANDLE*, HRESULT**) noexcept override { return E_NOTIMPL; }
@@ -112,6 +144,49 @@ public:
         RETURN_HR_IF(E_INVALIDARG, count == 0 || !handles || !values || !errors);
         return ComBoundary([&] { *errors = TaskMemArray<HRESULT>(count).release(); });
     }
+
+protected:
+    void SinkChanged() override { UpdateDelivery(); }
+
+private:
+    struct TItem {
+        OPCHANDLE Server = 0, Client = 0;
+    };
+
+    // The delivery thread serves the advised sink through the global
+    // interface table, as its proxy belongs to this apartment.
+    void UpdateDelivery()
+    {
+        if (!ConnectedSink() || !active_) {
+            StopDelivery();
+            return;
+        }
+        if (cookie_ == 0)
+            RaiseIfFailed(
+                GlobalInterfaceTable()->RegisterInterfaceInGlobal(ConnectedSink(), IID_IOPCDataCallback, &cookie_));
+        std::vector<OPCHANDLE> clients;
+        for (const auto& item : items_) clients.push_back(item.Client);
+        delivery_->Subscribe(cookie_, clientGroup_, rateMs_, clients);
+    }
+
+    void StopDelivery() noexcept
+    {
+        if (cookie_ == 0) return;
+        delivery_->Unsubscribe(cookie_);
+        try {
+            GlobalInterfaceTable()->RevokeInterfaceFromGlobal(cookie_);
+        } catch (...) {
+        }
+        cookie_ = 0;
+    }
+
+    std::shared_ptr<TFloorDelivery> delivery_;
+    OPCHANDLE clientGroup_;
+    DWORD rateMs_;
+    bool active_;
+    std::vector<TItem> items_;
+    OPCHANDLE lastHandle_ = 0;
+    DWORD cookie_ = 0;
 };
 
 class TFloorServerObject final : public TComObject<IOPCServer> {
@@ -119,13 +194,13 @@ public:
     TFloorServerObject() { ObjectMade(); }
     ~TFloorServerObject() override { ObjectGone(); }
 
-    STDMETHODIMP AddGroup(LPCWSTR, BOOL, DWORD rate, OPCHANDLE, LONG*, FLOAT*, DWORD, OPCHANDLE* group, DWORD* revised,
-                          REFIID riid, LPUNKNOWN* unknown) noexcept override
+    STDMETHODIMP AddGroup(LPCWSTR, BOOL active, DWORD rate, OPCHANDLE clientGroup, LONG*, FLOAT*, DWORD,
+                          OPCHANDLE* group, DWORD* revised, REFIID riid, LPUNKNOWN* unknown) noexcept override
     {
         ClearOutputs(group, revised, unknown);
         RETURN_HR_IF(E_INVALIDARG, !group || !revised || !unknown);
         return ComBoundary([&] {
-            auto made = MakeComObject<TFloorGroup>();
+            auto made = MakeComObject<TFloorGroup>(delivery_, clientGroup, rate, active != FALSE);
             RaiseIfFailed(made->QueryInterface(riid, reinterpret_cast<void**>(unknown)));
             *group = 1;
             *revised = rate;
@@ -149,6 +224,11 @@ public:
     }
     STDMETHODIMP RemoveGroup(OPCHANDLE, BOOL) noexcept override { return S_OK; }
     STDMETHODIMP CreateGroupEnumerator(OPCENUMSCOPE, REFIID, LPUNKNOWN*) noexcept override { return E_NOTIMPL; }
+
+private:
+    // One delivery thread per server object; its groups share it and keep it
+    // while a client still holds one of them.
+    std::shared_ptr<TFloorDelivery> delivery_ = std::make_shared<TFloorDelivery>(Canned().Texts);
 };
 
 class TFloorFactory final : public TComObject<IClassFactory> {

@@ -1,15 +1,12 @@
-// Write-to-OnDataChange latency: a unique text is written through one group
-// and timed until a second group's callback carries it.
+// Write-to-OnDataChange latency: a unique text is written through one
+// connection and timed until a second connection's callback carries it.
 #include <random>
 
-#include "BenchCases.h"
+#include "BenchSupport.h"
 #include "BenchTarget.h"
+#include "LatencyProbe.h"
 #include "WatchSinks.h"
 #include "com/ComBoundary.h"
-
-namespace {
-
-constexpr wchar_t kLatencyItem[] = L"String.Remote State";
 
 class TArrivalSink final : public TDataChangeSink {
 public:
@@ -28,42 +25,44 @@ public:
     }
 };
 
-}  // namespace
-
-TLatency MeasureLatency(const std::wstring& progId, DWORD rateMs, size_t samples)
+TLatencyProbe::TLatencyProbe(const std::wstring& progId, DWORD rateMs)
+    : rateMs_(rateMs),
+      writer_(std::make_unique<TBenchTarget>(progId, std::vector<std::wstring>{kLatencyItem})),
+      subscriber_(std::make_unique<TOpcConnection>(progId, L"OpcBench latency")),
+      group_(std::make_unique<TOpcGroup>(*subscriber_, L"latency", true, rateMs)),
+      sink_(MakeComObject<TArrivalSink>())
 {
-    TBenchTarget writer(progId, {kLatencyItem});
-    TOpcConnection subscriber(progId, L"OpcBench latency");
-    TOpcGroup group(subscriber, L"latency", true, rateMs);
-    group.AddItems({kLatencyItem});
-    auto sink = MakeComObject<TArrivalSink>();
-    auto container = group.As<IConnectionPointContainer>(L"IConnectionPointContainer");
-    ComPtr<IConnectionPoint> point;
-    subscriber.Require(container->FindConnectionPoint(IID_IOPCDataCallback, point.GetAddressOf()),
-                       L"FindConnectionPoint");
-    DWORD cookie = 0;
-    subscriber.Require(point->Advise(sink.Get(), &cookie), L"Advise");
+    group_->AddItems({kLatencyItem});
+    auto container = group_->As<IConnectionPointContainer>(L"IConnectionPointContainer");
+    subscriber_->Require(container->FindConnectionPoint(IID_IOPCDataCallback, point_.GetAddressOf()),
+                         L"FindConnectionPoint");
+    subscriber_->Require(point_->Advise(sink_.Get(), &cookie_), L"Advise");
     PumpFor(300);  // the refresh after Advise
+}
 
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> pause(0, rateMs * 1.3);
-    TLatency result;
-    std::vector<double> latencies;
-    for (size_t i = 0; i < samples; ++i) {
-        sink->Awaited = L"latency " + std::to_wstring(i);
-        sink->ArrivedAt = 0;
+TLatencyProbe::~TLatencyProbe()
+{
+    if (point_) point_->Unadvise(cookie_);
+}
+
+void TLatencyProbe::Measure(size_t samples, double waitMs, TLatencySamples& into)
+{
+    std::mt19937 random(seed_++);
+    std::uniform_real_distribution<double> pause(0, rateMs_ * 1.3);
+    int missedInRow = 0;
+    for (size_t i = 0; i < samples && missedInRow < 3; ++i) {
+        sink_->Awaited = L"latency " + std::to_wstring(written_++);
+        sink_->ArrivedAt = 0;
         const double written = NowMs();
-        writer.WriteTexts(writer.Handles(), {sink->Awaited});
-        if (PumpUntil([&] { return sink->ArrivedAt != 0; }, 2000))
-            latencies.push_back(sink->ArrivedAt - written);
-        else
-            ++result.Missed;
+        writer_->WriteTexts(writer_->Handles(), {sink_->Awaited});
+        if (PumpUntil([&] { return sink_->ArrivedAt != 0; }, waitMs)) {
+            into.Ms.push_back(sink_->ArrivedAt - written);
+            missedInRow = 0;
+        } else {
+            ++into.Missed;
+            ++missedInRow;
+        }
         // A pause of random length, so writes meet every phase of the group's tick.
         PumpFor(pause(random));
     }
-    point->Unadvise(cookie);
-    result.Samples = latencies.size();
-    result.MedianMs = Median(latencies);
-    result.P95Ms = Quantile(latencies, 0.95);
-    return result;
 }
