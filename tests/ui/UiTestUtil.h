@@ -76,11 +76,13 @@ inline bool PumpAsProgramUntil(const std::function<bool()>& done, DWORD timeoutM
     return true;
 }
 
-// A control whose repaint waits for the end of a burst has its redraw off,
-// which hides it; true once it is drawn again, everything queued handled.
+// A control whose repaint waits for the end of a burst has its redraw off
+// (a list box is hidden then; a tree view keeps its style but lays nothing
+// out); true once it is drawn again, everything queued handled.
 inline bool PumpUntilRedrawOn(HWND control)
 {
-    const bool on = PumpUntil([&] { return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0; });
+    const bool on = PumpUntil(
+        [&] { return !RedrawDeferred(control) && (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0; });
     PumpMessages();
     return on;
 }
