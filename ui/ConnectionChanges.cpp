@@ -91,6 +91,7 @@ void TConnectionChanges::Apply()
     // Changes queued while this batch runs make the next one.
     std::vector<TChange> batch;
     batch.swap(changes_);
+    std::vector<std::wstring> lines;
     for (TChange& change : batch) {
         switch (change.Kind) {
         case TKind::AddNode:
@@ -103,10 +104,12 @@ void TConnectionChanges::Apply()
             tree_.DeleteNode(change.Node);
             break;
         case TKind::LogLine:
-            if (log_.Handle()) log_.Append(change.Line);
+            lines.push_back(std::move(change.Line));
             break;
         }
     }
+    // The log takes the batch's lines at once: a long burst keeps only what fits.
+    if (log_.Handle()) log_.AppendLines(lines);
 }
 
 void TConnectionChanges::ApplyAdd(TNodeKey key)

@@ -45,10 +45,11 @@ TMF::TMF()
     Timer5.OnTimer = [this] { Timer5Timer(); };
     ClientTree.OnDblClick = [this] { TreeViewDblClick(); };
     connectionTimer_.OnTimer = [this] { ApplyConnectionChanges(); };
+    // The batch waits for the timer, not for a posted message: a timer message
+    // comes only when no call is queued, so a burst of calls shares one batch
+    // and no client's next call waits behind the window's work.
     ConnectionChanges.OnQueued = [this] {
-        if (!Handle()) return;
-        PostMessageW(Handle(), kApplyConnectionChanges, 0, 0);
-        connectionTimer_.SetEnabled(true);
+        if (Handle()) connectionTimer_.SetEnabled(true);
     };
     PageControl1.OnChange = [this] {
         ShowSelectedPage();
@@ -396,10 +397,6 @@ bool TMF::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
     switch (msg) {
     case kMainWindowBringToFront:
         BringToFront();
-        result = 0;
-        return true;
-    case kApplyConnectionChanges:
-        ApplyConnectionChanges();
         result = 0;
         return true;
     case WM_GETMINMAXINFO: {

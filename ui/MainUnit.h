@@ -26,9 +26,6 @@
 inline constexpr wchar_t kMainWindowClassName[] = L"TQuillmereZev30MainWindow";
 // Sent by a second start: restore, show and bring the window to the front.
 inline constexpr UINT kMainWindowBringToFront = WM_USER + 1;
-// Posted to itself when a connection change is queued: the batch runs as soon
-// as the message loop is back.
-inline constexpr UINT kApplyConnectionChanges = WM_USER + 2;
 // The companion process software, by a part of its executable name.
 inline constexpr wchar_t kCompanionProcessName[] = L"Quillmere.EXE";
 
@@ -158,7 +155,7 @@ private:
     TSplitter splitter1_, splitter2_;
     int treeWidth_ = 100;
     int listWidth_ = 525;
-    TTimer connectionTimer_{6, 100};  // one-shot: the longest a queued connection change waits
+    TTimer connectionTimer_{6, 50};  // one-shot: how long a queued connection change waits
 };
 
 // The one main window while it exists, else null.

@@ -3,6 +3,9 @@
 // that runs for months does not grow the list without end, and a line added
 // to a full log costs little more than one added to a short one.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "ListBox.h"
 
 class TServerLog : public TListBox {
@@ -11,6 +14,9 @@ public:
     static constexpr int KeptLines = MaxLines / 2;
     // Appends a line; while the newest line was in view, it stays in view.
     void Append(const std::wstring& text);
+    // Appends lines in order, as Append would one by one; lines that the cap
+    // would drop within the same call are never added.
+    void AppendLines(const std::vector<std::wstring>& lines);
 
 private:
     bool follow_ = true;  // of the burst being appended

@@ -93,6 +93,7 @@ private:
 
     TOpcItemServer& server_;
     HWND window_ = nullptr;
+    DWORD threadId_ = 0;  // the thread that created the window
     THandleTable<TQueuedTask> tasks_;
     THandleTable<TTimerTarget> timers_;
     THandleTable<TPendingNotify> notifications_;

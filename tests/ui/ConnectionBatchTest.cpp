@@ -222,18 +222,6 @@ INSTANTIATE_TEST_SUITE_P(Hooks, TConnectionBatch, ::testing::ValuesIn(kCases),
 
 }  // namespace
 
-TEST_F(TConnectionHooks, TheTimerAppliesTheBatchWhenTheHurryMessageIsLost)
-{
-    Send(THook::Connect);
-    MSG hurry{};
-    ASSERT_TRUE(PeekMessageW(&hurry, form->Handle(), kApplyConnectionChanges, kApplyConnectionChanges, PM_REMOVE));
-    EXPECT_TRUE(form->ConnectionChanges.Pending());
-    ASSERT_TRUE(WaitForConnectionBatch(*form));
-    EXPECT_NE(ConnectionView::NodeOf(*client), nullptr);
-    Send(THook::Disconnect);
-    ASSERT_TRUE(WaitForConnectionBatch(*form));
-}
-
 TEST_F(TConnectionHooks, ANodeWhoseRecordIsGoingOpensNoBox)
 {
     for (THook hook : kPlantA) Send(hook);

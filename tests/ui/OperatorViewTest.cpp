@@ -287,3 +287,18 @@ TEST_F(TOperatorView, AFullLogDropsItsOldestHalfAndKeepsTheViewWhereItWas)
     EXPECT_EQ(form->ServerLog.Line(form->ServerLog.LineCount() - 1),
               L"more " + std::to_wstring(TServerLog::MaxLines - 1));
 }
+
+TEST_F(TOperatorView, ABatchLongerThanTheLogKeepsItsNewestLinesInOrder)
+{
+    ShowWindow(form->Handle(), SW_HIDE);
+    AddLogLine(L"before");
+    std::vector<std::wstring> lines;
+    for (int i = 0; i < TServerLog::MaxLines + 3; ++i) lines.push_back(L"batch " + std::to_wstring(i));
+    form->ServerLog.AppendLines(lines);
+    const int count = form->ServerLog.LineCount();
+    ASSERT_GE(count, TServerLog::KeptLines - 1);
+    ASSERT_LE(count, TServerLog::MaxLines);
+    for (int i = 0; i < count; i += 997)
+        EXPECT_EQ(form->ServerLog.Line(i), lines[lines.size() - static_cast<size_t>(count - i)]) << i;
+    EXPECT_EQ(form->ServerLog.Line(count - 1), lines.back());
+}
