@@ -26,12 +26,11 @@ TNodeKey TConnectionChanges::AddChildNode(TNodeKey parent, std::wstring text, st
 TNodeKey TConnectionChanges::AddNode(TNodeKey parent, std::wstring text, std::function<std::wstring()> infoText)
 {
     const TNodeKey key = NewKey();
-    TNode node;
+    if (parent != 0) nodes_.at(parent).Children.push_back(key);
+    TNode& node = nodes_[key];
     node.Parent = parent;
     node.Text = std::move(text);
     node.InfoText = std::move(infoText);
-    if (parent != 0) nodes_.at(parent).Children.push_back(key);
-    nodes_.emplace(key, std::move(node));
     Queue(TChange(TKind::AddNode, key));
     return key;
 }

@@ -24,8 +24,21 @@ struct LessTextI {
 struct LessOrdinalI {
     bool operator()(std::wstring_view a, std::wstring_view b) const noexcept
     {
-        return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-               CSTR_LESS_THAN;
+        // Item IDs are mostly ASCII: those characters are compared here, as
+        // the system would (upper case, then code order); from the first
+        // other character on, the system compares (a lookup makes a dozen
+        // comparisons, each a call into the system otherwise).
+        const size_t common = a.size() < b.size() ? a.size() : b.size();
+        for (size_t i = 0; i < common; ++i) {
+            wchar_t x = a[i], y = b[i];
+            if (x >= 0x80 || y >= 0x80)
+                return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                            static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
+            if (x >= L'a' && x <= L'z') x = static_cast<wchar_t>(x - 32);
+            if (y >= L'a' && y <= L'z') y = static_cast<wchar_t>(y - 32);
+            if (x != y) return x < y;
+        }
+        return a.size() < b.size();
     }
 };
 
