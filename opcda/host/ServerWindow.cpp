@@ -72,18 +72,12 @@ void TServerWindow::StopTimer(DWORD handle) noexcept
 
 void TServerWindow::SendNotify(TPendingNotify& pending) noexcept
 {
-    DWORD handle = 0;
-    try {
-        handle = notifications_.Add(&pending);
-    } catch (...) {
-        return;  // out of memory: the hook is not told
-    }
     if (GetCurrentThreadId() == threadId_) {
         // On the window's own thread a sent message is a direct call; making
         // it directly spares the system's message path, which costs more than
         // the hook itself (a 132-item AddItems sends 132 of them).
         try {
-            Notify(static_cast<WPARAM>(pending.code), handle);
+            Deliver(pending);
         } catch (...) {
             try {
                 server_.HandleException(std::current_exception());
@@ -91,9 +85,15 @@ void TServerWindow::SendNotify(TPendingNotify& pending) noexcept
                 // Nothing may leave a hook's sender; the item server was told if it could be.
             }
         }
-    } else {
-        SendMessageW(window_, NotifyMessage, static_cast<WPARAM>(pending.code), handle);
+        return;
     }
+    DWORD handle = 0;
+    try {
+        handle = notifications_.Add(&pending);
+    } catch (...) {
+        return;  // out of memory: the hook is not told
+    }
+    SendMessageW(window_, NotifyMessage, static_cast<WPARAM>(pending.code), handle);
     notifications_.Remove(handle);
 }
 
@@ -148,7 +148,12 @@ void TServerWindow::Notify(WPARAM code, LPARAM handle)
     if (handle <= 0 || handle > 0xFFFFFFFF) return;
     TPendingNotify* pending = notifications_.Find(static_cast<DWORD>(handle));
     if (pending == nullptr || static_cast<WPARAM>(pending->code) != code) return;
+    Deliver(*pending);
+}
 
+void TServerWindow::Deliver(TPendingNotify& notify)
+{
+    TPendingNotify* pending = &notify;
     switch (pending->code) {
     case TNotifyCode::ClientConnected: server_.ClientConnected(*pending->client); break;
     case TNotifyCode::ClientDisconnected: server_.ClientDisconnected(*pending->client); break;

@@ -90,6 +90,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void Notify(WPARAM code, LPARAM handle);
+    // Calls the hook of a notification.
+    void Deliver(TPendingNotify& pending);
 
     TOpcItemServer& server_;
     HWND window_ = nullptr;
