@@ -30,6 +30,13 @@ TSinkRef TServerImpl::ConnectSink(REFIID iid, IUnknown* sink)
     return delivery_.ConnectSink(iid, sink);
 }
 
+void TServerImpl::SinkAdvised(IOPCShutdown* sink)
+{
+    delivery_.Revoke(shutdownSink_);
+    shutdownSink_.reset();
+    if (sink) shutdownSink_ = ConnectSink(__uuidof(IOPCShutdown), sink);
+}
+
 void TServerImpl::StopWatch() noexcept
 {
     if (watchHandle_ == 0) return;

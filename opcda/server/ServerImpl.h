@@ -16,8 +16,9 @@
 
 class TOpcItemServer;
 
-// Its connection point takes the client's IOPCShutdown sink, which is held
-// and never called.
+// Its connection point takes the client's IOPCShutdown sink, which is never
+// called; the delivery thread holds it (and releases it), like every sink,
+// so that letting go of it never waits on the server thread.
 //
 // Calls into the client go out on the client's delivery thread
 // (TClientDelivery); a watch timer on the server thread takes the failed
@@ -91,7 +92,7 @@ public:
     TGroupInfo* GroupAt(size_t index) const override;
     void Disconnect() override;
 
-    IOPCShutdown* ShutdownSink() const noexcept { return ConnectedSink(); }
+    bool HasShutdownSink() const noexcept { return shutdownSink_ != nullptr; }
     TOpcItemServer& ItemServer() const noexcept { return itemServer_; }
     TGroupList& Groups() noexcept { return groups_; }
 
@@ -114,6 +115,8 @@ private:
     void FinalRelease() noexcept override;
     // Takes a group out of the list and lets it go as RemoveGroup with force does.
     void FreeGroup(TGroupImpl& group) noexcept;
+    bool HoldsSink() const noexcept override { return false; }
+    void SinkAdvised(IOPCShutdown* sink) override;
     // The watch: failed calls, and the hung mark.
     void TimerTick() override;
     void StopWatch() noexcept;
@@ -125,5 +128,6 @@ private:
     bool releasedByClients_ = false;   // the last release has come
     bool deleteWithLastGroup_ = false;  // released while groups still lived
     TClientDelivery delivery_;
+    TSinkRef shutdownSink_;
     DWORD watchHandle_ = 0;  // the watch timer's target handle, 0 before the first sink
 };

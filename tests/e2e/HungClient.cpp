@@ -57,6 +57,13 @@ private:
     bool hung_ = false;
 };
 
+// A shutdown sink, as real clients advise one: the server must let go of it
+// without waiting on this hung client.
+class TQuietShutdownSink final : public TComObject<IOPCShutdown> {
+public:
+    STDMETHODIMP ShutdownRequest(LPCWSTR) noexcept override { return S_OK; }
+};
+
 }  // namespace
 
 int RunHungClient(bool hangInCallback)
@@ -64,6 +71,14 @@ int RunHungClient(bool hangInCallback)
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
     ComPtr<IOPCServer> server = ConnectServer();
     if (!server) return 3;
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> shutdownPoint;
+    DWORD shutdownCookie = 0;
+    auto shutdownSink = MakeComObject<TQuietShutdownSink>();
+    if (FAILED(server.As(&container)) ||
+        FAILED(container->FindConnectionPoint(IID_IOPCShutdown, shutdownPoint.GetAddressOf())) ||
+        FAILED(shutdownPoint->Advise(shutdownSink.Get(), &shutdownCookie)))
+        return 7;
     TClientGroup group(server.Get(), L"Hanging", true, 20);
     if (!group || group.Add({kSubscribedItem})[0] == 0) return 4;
     auto recorder = MakeComObject<TDataCallbackRecorder>();

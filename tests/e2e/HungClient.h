@@ -12,6 +12,6 @@ constexpr wchar_t kReleaseHungEvent[] = L"QuillmereE2eReleaseHung";
 // The value the test writes last; released, the client waits for it.
 constexpr wchar_t kNewestValue[] = L"newest after the hang";
 
-// Exit codes: 0 the newest value arrived after the release, 1..7 set-up
+// Exit codes: 0 the newest value arrived after the release, 2..7 set-up
 // failures, 8 the newest value did not arrive.
 int RunHungClient(bool hangInCallback);

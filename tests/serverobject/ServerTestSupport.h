@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -143,7 +144,7 @@ public:
 
 private:
     bool answersShutdown_;
-    ULONG refs_ = 1;
+    std::atomic<ULONG> refs_{1};  // the delivery thread lets go of its references
 };
 
 using TNames = std::vector<std::wstring>;
