@@ -11,6 +11,7 @@
 
 #include "ProxyFileList.h"
 #include "ProxyInstallations.h"
+#include "com/ModulePath.h"
 #include "com/RegistryKey.h"
 
 extern "C" {
@@ -37,15 +38,7 @@ std::wstring ThisDllPath()
     HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&ThisDllPath), &module);
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
+    return ModuleFilePath(module);
 }
 
 std::optional<std::wstring> KeyDefault(const std::wstring& path)

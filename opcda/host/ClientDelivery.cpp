@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "contract/OpcError.h"
+#include "com/UniqueHandle.h"
 
 // What the server thread and the delivery thread share; the thread holds it
 // too, so that it outlives a server object whose thread is stuck in a call.
@@ -148,19 +149,19 @@ void TClientDelivery::StartThread()
 {
     if (threadStarted_) return;
     auto* owned = new std::shared_ptr<TDeliveryState>(state_);
-    HANDLE thread = CreateThread(
+    // Closed at once: the thread ends by itself once the server object has gone.
+    const TUniqueHandle thread(CreateThread(
         nullptr, 0,
         [](void* parameter) -> DWORD {
             std::unique_ptr<std::shared_ptr<TDeliveryState>> state(static_cast<std::shared_ptr<TDeliveryState>*>(parameter));
             (*state)->Run();
             return 0;
         },
-        owned, 0, nullptr);
+        owned, 0, nullptr));
     if (!thread) {
         delete owned;
         RaiseOpcError(HRESULT_FROM_WIN32(GetLastError()));
     }
-    CloseHandle(thread);  // the thread ends by itself once the server object has gone
     threadStarted_ = true;
 }
 

@@ -1,25 +1,9 @@
 #include "registration/ComServer.h"
 
 #include "contract/OpcError.h"
+#include "com/ModulePath.h"
 #include "com/ServerObjectCount.h"
 #include "registration/ProxyDlls.h"
-
-namespace {
-
-std::wstring ModulePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-}  // namespace
 
 TComServer& TComServer::Instance()
 {
@@ -29,11 +13,11 @@ TComServer& TComServer::Instance()
 
 TComServer::TComServer() : startMode_(ParseStartMode(ProgramArguments())) {}
 
-std::wstring TComServer::ExePath() const { return ModulePath(); }
+std::wstring TComServer::ExePath() const { return ModuleFilePath(); }
 
 std::wstring TComServer::ServerName() const
 {
-    std::wstring name = ModulePath();
+    std::wstring name = ModuleFilePath();
     name.erase(0, name.find_last_of(L"\\/") + 1);
     if (const size_t dot = name.find_last_of(L'.'); dot != std::wstring::npos) name.erase(dot);
     return name;

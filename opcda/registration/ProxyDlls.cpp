@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "contract/OpcError.h"
+#include "com/UniqueHandle.h"
 
 namespace {
 
@@ -25,15 +26,13 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& arguments)
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
+    TUniqueProcessInformation process;
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process))
+                        nullptr, &startup, process.put()))
         throw EOpcError(HRESULT_FROM_WIN32(GetLastError()));
-    WaitForSingleObject(process.hProcess, INFINITE);
+    WaitForSingleObject(process.process(), INFINITE);
     DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(process.process(), &code);
     return code;
 }
 
@@ -41,13 +40,13 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& arguments)
 
 void UpdateProxyRegistration(const std::wstring& exePath, bool registerServer)
 {
-    HMODULE module = LoadLibraryW(BesideExe(exePath, ProxyDllName).c_str());
+    TUniqueLibrary module(LoadLibraryW(BesideExe(exePath, ProxyDllName).c_str()));
     if (!module) throw EOpcServer("Interface proxy DLL not found beside the server");
     using TEntry = HRESULT(STDAPICALLTYPE*)();
-    auto entry = reinterpret_cast<TEntry>(
-        reinterpret_cast<void*>(GetProcAddress(module, registerServer ? "DllRegisterServer" : "DllUnregisterServer")));
+    auto entry = reinterpret_cast<TEntry>(reinterpret_cast<void*>(
+        GetProcAddress(module.get(), registerServer ? "DllRegisterServer" : "DllUnregisterServer")));
     const HRESULT hr = entry ? entry() : E_FAIL;
-    FreeLibrary(module);
+    module.reset();
     RaiseIfFailed(hr);
 }
 

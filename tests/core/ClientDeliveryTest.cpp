@@ -11,6 +11,7 @@
 
 #include "com/ComObject.h"
 #include "host/ClientDelivery.h"
+#include "com/UniqueHandle.h"
 
 namespace {
 
@@ -109,24 +110,24 @@ protected:
     void SetUp() override
     {
         comReady_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        gate.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     }
     void TearDown() override
     {
-        SetEvent(gate);
-        CloseHandle(gate);
+        SetEvent(gate.get());
+        gate.reset();
         if (comReady_) CoUninitialize();
     }
     TSinkRef Connect() { return delivery.ConnectSink(IID_IUnknown, sink.Get()); }
     // Holds the thread inside a call until the gate opens.
     void HoldThread(const TSinkRef& on)
     {
-        delivery.Post(std::make_unique<TCall>(on, journal, "gate", S_OK, gate));
+        delivery.Post(std::make_unique<TCall>(on, journal, "gate", S_OK, gate.get()));
         ASSERT_TRUE(WaitFor([&] { return delivery.QueuedCount() == 0; }));
     }
 
     bool comReady_ = false;
-    HANDLE gate = nullptr;
+    TUniqueEvent gate;
     TJournal journal;
     ComPtr<TFreeSink> sink = MakeComObject<TFreeSink>();
     TClientDelivery delivery;
@@ -144,7 +145,7 @@ TEST_F(ClientDelivery, ChangesMergeBehindABusyCallButNeverAcrossACompletion)
     delivery.Post(std::make_unique<TChange>(a, journal, std::vector<std::pair<char, int>>{{'z', 3}, {'x', 3}}));
     delivery.Post(std::make_unique<TChange>(b, journal, std::vector<std::pair<char, int>>{{'q', 2}}));
     EXPECT_EQ(delivery.QueuedCount(), 4u) << "a's changes merge per side of the completion, b's into its own";
-    SetEvent(gate);
+    SetEvent(gate.get());
     ASSERT_TRUE(WaitFor([&] { return journal.Lines().size() == 5; }));
     EXPECT_EQ(journal.Lines(), (std::vector<std::string>{"gate", "change:x2y1", "change:q2", "write-complete",
                                                         "change:y3z3x3"}));
@@ -159,7 +160,7 @@ TEST_F(ClientDelivery, ARevokedSinkGetsNothingMoreAndItsQueueGoes)
     delivery.Revoke(a);
     delivery.Post(std::make_unique<TCall>(a, journal, "a-after"));
     EXPECT_EQ(delivery.QueuedCount(), 1u);
-    SetEvent(gate);
+    SetEvent(gate.get());
     ASSERT_TRUE(WaitFor([&] { return journal.Lines().size() == 2; }));
     EXPECT_EQ(journal.Lines(), (std::vector<std::string>{"gate", "b-queued"})) << "the call in progress finished";
 }
@@ -171,7 +172,7 @@ TEST_F(ClientDelivery, FailedCallsAreReportedAndALongCallIsOverdue)
     EXPECT_TRUE(WaitFor([&] { return delivery.CallOverdue(50); })) << "a call held longer than the limit";
     EXPECT_FALSE(delivery.CallOverdue(60000));
     delivery.Post(std::make_unique<TCall>(a, journal, "gone", RPC_E_DISCONNECTED));
-    SetEvent(gate);
+    SetEvent(gate.get());
     std::vector<TDeliveryFailure> failures;
     ASSERT_TRUE(WaitFor([&] {
         for (auto& f : delivery.TakeFailures()) failures.push_back(f);

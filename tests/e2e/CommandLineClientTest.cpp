@@ -8,6 +8,7 @@
 #include "ConnectedServer.h"
 #include "ProxiedInterfaces.h"
 #include "RegistryProbe.h"
+#include "com/RegistryKey.h"
 #include "com/TextUtil.h"
 #include "ToolProcess.h"
 #include "registration/ServerRegistration.h"
@@ -37,12 +38,11 @@ bool Runs32BitPrograms()
 // The default value of HKCR\path in a registry view.
 std::optional<std::wstring> ViewDefault(REGSAM view, const std::wstring& path)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return std::nullopt;
+    const TRegistryKey key = TRegistryKey::Open(HKEY_CLASSES_ROOT, path, KEY_READ | view);
+    if (!key) return std::nullopt;
     wchar_t value[MAX_PATH] = {};
     DWORD size = sizeof value;
-    const LSTATUS rc = RegGetValueW(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
-    RegCloseKey(key);
+    const LSTATUS rc = RegGetValueW(key.get(), nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
     return rc == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 
 #include "CallbackWaits.h"
 #include "GroupClient.h"
+#include "com/UniqueHandle.h"
 
 int RunSubscribedClient()
 {
@@ -15,10 +16,11 @@ int RunSubscribedClient()
     auto sink = MakeComObject<TDataCallbackRecorder>();
     if (FAILED(group.Advise(sink.Get()))) return 5;
     if (!WaitForCallback(*sink.Get(), TCallbackRecord::TKind::DataChange, Reports(1))) return 6;
-    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSubscribedEvent);
-    if (!ready) return 7;
-    SetEvent(ready);
-    CloseHandle(ready);
+    {
+        const TUniqueEvent ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, kSubscribedEvent));
+        if (!ready) return 7;
+        SetEvent(ready.get());
+    }
     PumpFor(INFINITE);  // serves the callbacks until the test kills the process: there is no end to wait for
     return 0;
 }
@@ -38,12 +40,13 @@ TEST(DeadClient, AKilledSubscriberIsDroppedAndOthersAreServedWithoutAStall)
     ComPtr<IOPCServer> server = ConnectServer();
     ASSERT_TRUE(server);
 
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kSubscribedEvent);
-    ASSERT_NE(ready, nullptr);
+    TUniqueEvent ready(CreateEventW(nullptr, TRUE, FALSE, kSubscribedEvent));
+    ASSERT_TRUE(ready);
     TProcess doomed(BesideTest(L"e2e_tests.exe"), kHoldCallbackSwitchW);
     ASSERT_TRUE(doomed.Started());
-    const DWORD waited = MsgWaitForMultipleObjects(1, &ready, FALSE, 30000, 0);
-    CloseHandle(ready);
+    const HANDLE readyHandle = ready.get();
+    const DWORD waited = MsgWaitForMultipleObjects(1, &readyHandle, FALSE, 30000, 0);
+    ready.reset();
     ASSERT_EQ(waited, WAIT_OBJECT_0) << "the second client did not subscribe";
     doomed.Kill();
     {

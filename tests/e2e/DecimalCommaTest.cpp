@@ -6,6 +6,7 @@
 #include <string>
 
 #include "GroupClient.h"
+#include "com/RegistryKey.h"
 #include "com/TextUtil.h"
 
 namespace {
@@ -23,8 +24,8 @@ class TUserNumberFormat {
 public:
     TUserNumberFormat(const wchar_t* decimal, const wchar_t* thousands)
     {
-        ok_ = RegCreateKeyExW(HKEY_CURRENT_USER, kInternational, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                              nullptr, &key_, nullptr) == ERROR_SUCCESS;
+        key_ = TRegistryKey::Create(HKEY_CURRENT_USER, kInternational, KEY_QUERY_VALUE | KEY_SET_VALUE);
+        ok_ = bool(key_);
         if (!ok_) return;
         decimal_ = Get(L"sDecimal");
         thousands_ = Get(L"sThousand");
@@ -35,7 +36,6 @@ public:
         if (!key_) return;
         Restore(L"sDecimal", decimal_);
         Restore(L"sThousand", thousands_);
-        RegCloseKey(key_);
     }
     TUserNumberFormat(const TUserNumberFormat&) = delete;
     TUserNumberFormat& operator=(const TUserNumberFormat&) = delete;
@@ -51,12 +51,12 @@ private:
     {
         wchar_t text[64] = {};
         DWORD size = sizeof(text);
-        if (RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return {};
+        if (RegGetValueW(key_.get(), nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return {};
         return {true, text};
     }
     bool Set(const wchar_t* name, const std::wstring& text) const
     {
-        return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+        return RegSetValueExW(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     void Restore(const wchar_t* name, const TSaved& saved) const
@@ -64,10 +64,10 @@ private:
         if (saved.Present)
             Set(name, saved.Text);
         else
-            RegDeleteValueW(key_, name);
+            RegDeleteValueW(key_.get(), name);
     }
 
-    HKEY key_ = nullptr;
+    TRegistryKey key_;
     bool ok_ = false;
     TSaved decimal_, thousands_;
 };

@@ -3,6 +3,7 @@
 #include "CallbackWaits.h"
 #include "DeadClient.h"
 #include "GroupClient.h"
+#include "com/UniqueHandle.h"
 
 namespace {
 
@@ -38,18 +39,13 @@ public:
 
     static void Signal(const wchar_t* name)
     {
-        if (HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name)) {
-            SetEvent(event);
-            CloseHandle(event);
-        }
+        if (const TUniqueEvent event{OpenEventW(EVENT_MODIFY_STATE, FALSE, name)}) SetEvent(event.get());
     }
     // Blocks the thread, pumping nothing, until the test sets the release event.
     static void WaitForRelease()
     {
-        if (HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, kReleaseHungEvent)) {
-            WaitForSingleObject(event, INFINITE);
-            CloseHandle(event);
-        }
+        if (const TUniqueEvent event{OpenEventW(SYNCHRONIZE, FALSE, kReleaseHungEvent)})
+            WaitForSingleObject(event.get(), INFINITE);
     }
 
 private:

@@ -10,6 +10,7 @@
 #include "DeadClient.h"
 #include "GroupClient.h"
 #include "HungClient.h"
+#include "com/UniqueHandle.h"
 
 namespace {
 
@@ -38,12 +39,13 @@ TEST_P(HungClient, OthersAreServedAndTheHungClientGetsTheNewestValueLater)
     ComPtr<IOPCServer> server = ConnectServer();
     ASSERT_TRUE(server);
 
-    HANDLE hung = CreateEventW(nullptr, TRUE, FALSE, kHungEvent);
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, kReleaseHungEvent);
+    const TUniqueEvent hung(CreateEventW(nullptr, TRUE, FALSE, kHungEvent));
+    const TUniqueEvent release(CreateEventW(nullptr, TRUE, FALSE, kReleaseHungEvent));
     ASSERT_TRUE(hung && release);
     TProcess client(BesideTest(L"e2e_tests.exe"), c.Switch);
     ASSERT_TRUE(client.Started());
-    const DWORD waited = MsgWaitForMultipleObjects(1, &hung, FALSE, 30000, 0);
+    const HANDLE hungHandle = hung.get();
+    const DWORD waited = MsgWaitForMultipleObjects(1, &hungHandle, FALSE, 30000, 0);
     ASSERT_EQ(waited, WAIT_OBJECT_0) << "the second client did not subscribe";
 
     {
@@ -81,7 +83,7 @@ TEST_P(HungClient, OthersAreServedAndTheHungClientGetsTheNewestValueLater)
     }));
 
     if (!c.CloseWhileHung) {
-        SetEvent(release);
+        SetEvent(release.get());
         DWORD exitCode = ~0u;
         EXPECT_TRUE(client.WaitForExit(30000, &exitCode));
         EXPECT_EQ(exitCode, 0u) << "0: the newest value reached the client after its hang";
@@ -98,8 +100,6 @@ TEST_P(HungClient, OthersAreServedAndTheHungClientGetsTheNewestValueLater)
         client.Kill();
         client.WaitForExit(20000);
     }
-    CloseHandle(hung);
-    CloseHandle(release);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -5,61 +5,46 @@
 
 #include <utility>
 
-std::wstring BesideTest(const std::wstring& fileName)
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    dir.erase(dir.find_last_of(L"\\/") + 1);
-    return dir + fileName;
-}
+#include "com/ModulePath.h"
+
+std::wstring BesideTest(const std::wstring& fileName) { return ModuleFolder() + fileName; }
 
 TProcess::TProcess(const std::wstring& exe, const std::wstring& args)
 {
     std::wstring commandLine = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
-        id_ = pi.dwProcessId;
+    TUniqueProcessInformation pi;
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi.put())) {
+        id_ = pi.get().dwProcessId;
+        process_ = pi.release_process();
     }
 }
 
-TProcess::TProcess(TProcess&& other) noexcept
-    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0))
-{
-}
+TProcess::TProcess(TProcess&& other) noexcept : process_(std::move(other.process_)), id_(std::exchange(other.id_, 0)) {}
 
 TProcess& TProcess::operator=(TProcess&& other) noexcept
 {
     if (this != &other) {
-        if (process_) CloseHandle(process_);
-        process_ = std::exchange(other.process_, nullptr);
+        process_ = std::move(other.process_);
         id_ = std::exchange(other.id_, 0);
     }
     return *this;
 }
 
-TProcess::~TProcess()
-{
-    if (process_) CloseHandle(process_);
-}
-
 bool TProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const
 {
     if (!process_) return true;
-    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
-    if (exitCode) GetExitCodeProcess(process_, exitCode);
+    if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode) GetExitCodeProcess(process_.get(), exitCode);
     return true;
 }
 
 void TProcess::Kill() const
 {
     if (process_) {
-        TerminateProcess(process_, 99);
-        WaitForSingleObject(process_, 5000);
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
     }
 }
 
@@ -91,13 +76,12 @@ DWORD RunRegsvr32(const std::wstring& dll, bool unregister, bool wow64)
 std::vector<DWORD> ServerProcessIds()
 {
     std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    const TUniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return ids;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
         if (lstrcmpiW(entry.szExeFile, kServerExe) == 0) ids.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
     return ids;
 }
 
@@ -109,10 +93,9 @@ bool WaitForNoServer(DWORD timeoutMs)
 void KillAllServers()
 {
     for (DWORD id : ServerProcessIds()) {
-        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
-            TerminateProcess(h, 99);
-            WaitForSingleObject(h, 5000);
-            CloseHandle(h);
+        if (const TUniqueHandle h{OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)}) {
+            TerminateProcess(h.get(), 99);
+            WaitForSingleObject(h.get(), 5000);
         }
     }
 }

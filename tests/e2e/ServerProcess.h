@@ -9,6 +9,7 @@
 #include "opcda.h"
 #include "opcerror.h"
 #include "com/ComObject.h"
+#include "com/UniqueHandle.h"
 #include "MessagePump.h"
 
 constexpr wchar_t kServerExe[] = L"srvZEV30.exe";
@@ -25,16 +26,15 @@ public:
     TProcess(const std::wstring& exe, const std::wstring& args);
     TProcess(TProcess&& other) noexcept;
     TProcess& operator=(TProcess&& other) noexcept;
-    ~TProcess();
 
-    bool Started() const noexcept { return process_ != nullptr; }
+    bool Started() const noexcept { return bool(process_); }
     // True when it ended within timeoutMs; its exit code goes to exitCode.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
     void Kill() const;
     DWORD Id() const noexcept { return id_; }
 
 private:
-    HANDLE process_ = nullptr;
+    TUniqueHandle process_;
     DWORD id_ = 0;
 };
 

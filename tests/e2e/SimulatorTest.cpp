@@ -9,6 +9,7 @@
 
 #include "HandStartedServer.h"
 #include "ToolProcess.h"
+#include "com/UniqueHandle.h"
 
 namespace {
 
@@ -17,12 +18,11 @@ class SimulatorRun : public HandStartedServer {};
 // Asks a program without a console to end, as Ctrl-C would: WM_QUIT to its threads.
 void AskToQuit(DWORD processId)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    const TUniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry))
         if (entry.th32OwnerProcessID == processId) PostThreadMessageW(entry.th32ThreadID, WM_QUIT, 0, 0);
-    CloseHandle(snapshot);
 }
 
 std::string ReadValue(const std::string& item)

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "ServerProcess.h"
+#include "com/UniqueHandle.h"
 
 TToolRun RunTool(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs)
 {
@@ -11,37 +12,35 @@ TToolRun RunTool(const std::wstring& exe, const std::wstring& args, DWORD timeou
     GetTempPathW(MAX_PATH, dir);
     GetTempFileNameW(dir, L"tool", 0, file);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out =
-        CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return run;
+    TUniqueFileHandle out(
+        CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, 0, nullptr));
+    if (!out) return run;
     const std::wstring path = BesideTest(exe);
     std::wstring command = L"\"" + path + L"\" " + args;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = out;
-    si.hStdError = out;
-    PROCESS_INFORMATION pi{};
+    si.hStdOutput = out.get();
+    si.hStdError = out.get();
+    TUniqueProcessInformation pi;
     const BOOL started =
-        CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    CloseHandle(out);
+        CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, pi.put());
+    out.reset();  // the tool holds its own copy
     if (started) {
-        if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(pi.hProcess, &run.ExitCode);
+        if (WaitForSingleObject(pi.process(), timeoutMs) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(pi.process(), &run.ExitCode);
         } else {
-            TerminateProcess(pi.hProcess, 99);
-            WaitForSingleObject(pi.hProcess, 5000);
+            TerminateProcess(pi.process(), 99);
+            WaitForSingleObject(pi.process(), 5000);
         }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        pi.reset();
     }
-    HANDLE in = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (in != INVALID_HANDLE_VALUE) {
+    if (const TUniqueFileHandle in{
+            CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)}) {
         char buffer[4096];
         DWORD read = 0;
-        while (ReadFile(in, buffer, sizeof buffer, &read, nullptr) && read) run.Output.append(buffer, read);
-        CloseHandle(in);
+        while (ReadFile(in.get(), buffer, sizeof buffer, &read, nullptr) && read) run.Output.append(buffer, read);
     }
     DeleteFileW(file);
     return run;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "opcda.h"
+#include "com/RegistryKey.h"
 
 namespace {
 
@@ -18,10 +19,7 @@ bool ProxyRegistered()
     wchar_t iid[40];
     StringFromGUID2(__uuidof(IOPCDataCallback), iid, 40);
     wsprintfW(key, L"Interface\\%s\\ProxyStubClsid32", iid);
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-    RegCloseKey(opened);
-    return true;
+    return TRegistryKey::Exists(HKEY_CLASSES_ROOT, key);
 }
 
 using TRegisterFunction = HRESULT(__stdcall*)();

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "com/RegistryKey.h"
+
 // Key paths map to "" and values ("key\\:name") to their type and data.
 using TRegistrySnapshot = std::map<std::wstring, std::wstring>;
 
@@ -49,10 +51,8 @@ inline void Collect(HKEY key, const std::wstring& path, TRegistrySnapshot& out)
         DWORD nameLength = static_cast<DWORD>(name.size());
         if (RegEnumKeyExW(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         const std::wstring child(name.data(), nameLength);
-        HKEY sub = nullptr;
-        if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
-        Collect(sub, path + L"\\" + child, out);
-        RegCloseKey(sub);
+        const TRegistryKey sub = TRegistryKey::Open(key, child);
+        if (sub) Collect(sub.get(), path + L"\\" + child, out);
     }
 }
 
@@ -63,10 +63,8 @@ inline void Collect(HKEY key, const std::wstring& path, TRegistrySnapshot& out)
 inline TRegistrySnapshot SnapshotRegistry(HKEY root, const std::wstring& path, REGSAM view = 0)
 {
     TRegistrySnapshot snapshot;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return snapshot;
-    registry_snapshot_detail::Collect(key, path, snapshot);
-    RegCloseKey(key);
+    const TRegistryKey key = TRegistryKey::Open(root, path, KEY_READ | view);
+    if (key) registry_snapshot_detail::Collect(key.get(), path, snapshot);
     return snapshot;
 }
 

@@ -9,6 +9,8 @@
 #include "Diagnose.h"
 #include "ProxiedInterfaces.h"
 #include "opcda.h"
+#include "com/ModulePath.h"
+#include "com/RegistryKey.h"
 
 namespace {
 
@@ -22,25 +24,17 @@ std::wstring Guid(const GUID& g)
     return text;
 }
 
-std::wstring ThisProgram()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
-
-std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/") + 1); }
-
 class DiagnoseRegistration : public testing::Test {
 protected:
     void SetUp() override
     {
         RegDeleteTreeW(HKEY_CURRENT_USER, kRoot);
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRoot, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_, nullptr),
-                  ERROR_SUCCESS);
+        LSTATUS created = ERROR_SUCCESS;
+        root_ = TRegistryKey::Create(HKEY_CURRENT_USER, kRoot, KEY_ALL_ACCESS, &created);
+        ASSERT_EQ(created, ERROR_SUCCESS);
         // A whole registration. Every file it names exists: this program stands
         // in for the server and the proxy DLL.
-        const std::wstring server = ThisProgram();
+        const std::wstring server = ModuleFilePath();
         Set(std::wstring(kProgId) + L"\\CLSID", kClassId);
         Set(std::wstring(kProgId) + L"\\OPC\\Vendor", L"Vornhalt");
         Set(ClassKey(), L"Test server");
@@ -56,7 +50,7 @@ protected:
     }
     void TearDown() override
     {
-        RegCloseKey(root_);
+        root_.reset();
         RegDeleteTreeW(HKEY_CURRENT_USER, kRoot);
     }
 
@@ -64,21 +58,21 @@ public:
     static std::wstring ClassKey() { return std::wstring(L"CLSID\\") + kClassId; }
     void Set(const std::wstring& path, const std::wstring& value)
     {
-        ASSERT_EQ(RegSetKeyValueW(root_, path.c_str(), nullptr, REG_SZ, value.c_str(),
+        ASSERT_EQ(RegSetKeyValueW(root_.get(), path.c_str(), nullptr, REG_SZ, value.c_str(),
                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS)
             << "set " << std::string(path.begin(), path.end());
     }
-    void Delete(const std::wstring& path) { ASSERT_EQ(RegDeleteTreeW(root_, path.c_str()), ERROR_SUCCESS); }
+    void Delete(const std::wstring& path) { ASSERT_EQ(RegDeleteTreeW(root_.get(), path.c_str()), ERROR_SUCCESS); }
 
 protected:
     std::vector<TCheck> Check(TRegistrationFacts& facts)
     {
-        return CheckRegistration(TClassesRoot(root_), kProgId, L"C:\\fallback\\Test.exe", facts);
+        return CheckRegistration(TClassesRoot(root_.get()), kProgId, L"C:\\fallback\\Test.exe", facts);
     }
 
     static constexpr wchar_t kRoot[] = L"Software\\QuillmereToolsTest\\Classes";
-    HKEY root_ = nullptr;
+    TRegistryKey root_;
 };
 
 TEST_F(DiagnoseRegistration, AWholeRegistrationPassesEveryCheck)
@@ -89,7 +83,7 @@ TEST_F(DiagnoseRegistration, AWholeRegistrationPassesEveryCheck)
     for (const auto& c : checks) EXPECT_TRUE(c.Ok) << std::string(c.Name.begin(), c.Name.end());
     ASSERT_TRUE(facts.ClassId.has_value());
     EXPECT_EQ(Guid(*facts.ClassId), kClassId);
-    EXPECT_EQ(facts.ServerExe, ThisProgram());
+    EXPECT_EQ(facts.ServerExe, ModuleFilePath());
 }
 
 struct TBreakage {
@@ -140,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TBreakage{"proxy_dll_missing",
                               [](auto& t) {
                                   t.Set(std::wstring(L"CLSID\\") + kProxyClassId + L"\\InprocServer32",
-                                        Folder(ThisProgram()) + L"gone\\QuillmereOpcPS.dll");
+                                        ModuleFolder() + L"gone\\QuillmereOpcPS.dll");
                               },
                               AllProxies(), L"gone\\QuillmereOpcPS.dll does not exist", L"regsvr32 \""},
                     TBreakage{"one_interface_without_proxy",
@@ -188,11 +182,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DiagnosePaths, CommandLinesGiveTheirProgram)
 {
-    const std::wstring self = ThisProgram();
+    const std::wstring self = ModuleFilePath();
     EXPECT_EQ(CommandPath(L"\"C:\\Program Files\\x.exe\" -Embedding"), L"C:\\Program Files\\x.exe");
     EXPECT_EQ(CommandPath(self + L" -Embedding"), self);
     EXPECT_EQ(CommandPath(self), self);
-    EXPECT_FALSE(FileExists(Folder(self)));
+    EXPECT_FALSE(FileExists(ModuleFolder()));
 }
 
 }  // namespace

@@ -2,16 +2,10 @@
 // state while no process named like the companion software runs.
 #include "ProcessWatch.h"
 #include "UiTestUtil.h"
+#include "com/ModulePath.h"
+#include "com/UniqueHandle.h"
 
 namespace {
-
-std::wstring OwnExeName()
-{
-    wchar_t path[MAX_PATH]{};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring p = path;
-    return p.substr(p.find_last_of(L"\\/") + 1);
-}
 
 // A running copy of the stub program under a name that contains the companion's.
 class TCompanionProcess {
@@ -21,31 +15,28 @@ public:
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         std::wstring cmd = L"\"" + std::wstring(UI_TEST_COMPANION) + L"\"";
-        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                                  &pi_) != 0;
+        CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                       pi_.put());
     }
     ~TCompanionProcess() { End(); }
-    bool Started() const { return started_; }
+    bool Started() const { return bool(pi_); }
     void End()
     {
-        if (!started_) return;
-        TerminateProcess(pi_.hProcess, 0);
-        WaitForSingleObject(pi_.hProcess, 10000);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-        started_ = false;
+        if (!pi_) return;
+        TerminateProcess(pi_.process(), 0);
+        WaitForSingleObject(pi_.process(), 10000);
+        pi_.reset();
     }
 
 private:
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
+    TUniqueProcessInformation pi_;
 };
 
 }  // namespace
 
 TEST(IsProcessRunning, MatchesAnyPartOfAnExecutableNameInAnyCase)
 {
-    const std::wstring own = OwnExeName();  // ui_tests.exe
+    const std::wstring own = ModuleFileName();  // ui_tests.exe
     ASSERT_GT(own.size(), 4u);
     EXPECT_TRUE(IsProcessRunning(own));
     std::wstring mixed = own.substr(1, own.size() - 2);  // a part, without the first and last letter

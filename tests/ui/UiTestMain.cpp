@@ -14,24 +14,18 @@
 
 #include <string>
 
+#include "com/ModulePath.h"
 #include "com/RegistryKey.h"
+#include "com/UniqueHandle.h"
 
 namespace {
 
 constexpr wchar_t kChildMarker[] = L"QUILLMERE_UI_TEST_CHILD";
 constexpr wchar_t kTestDesktop[] = L"WinSta0\\QuillmereUiTests";
 
-std::wstring ExeName()
-{
-    wchar_t path[MAX_PATH]{};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring p = path;
-    return p.substr(p.find_last_of(L"\\/") + 1);
-}
-
 void EnsureUnmanagedWindows()
 {
-    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + ExeName() + L"\\X11 Driver";
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + ModuleFileName() + L"\\X11 Driver";
     TRegistryKey k = TRegistryKey::Create(HKEY_CURRENT_USER, key, KEY_SET_VALUE);
     if (!k) return;  // no such option here: the tests only run slower
     k.SetString(L"Managed", L"N");
@@ -42,14 +36,12 @@ DWORD RunChild()
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.lpDesktop = const_cast<wchar_t*>(kTestDesktop);
-    PROCESS_INFORMATION pi{};
+    TUniqueProcessInformation pi;
     std::wstring cmd = GetCommandLineW();
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return 1;
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, pi.put())) return 1;
+    WaitForSingleObject(pi.process(), INFINITE);
     DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    GetExitCodeProcess(pi.process(), &code);
     return code;
 }
 

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "com/ModulePath.h"
+
 double NowMs()
 {
     static const double frequency = [] {
@@ -46,15 +48,14 @@ namespace {
 // /proc files report no size).
 std::string FileText(const std::wstring& path)
 {
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
+    const TUniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
+    if (!file) return {};
     std::string text;
     char chunk[4096];
     DWORD read = 0;
-    while (text.size() < (1u << 20) && ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
+    while (text.size() < (1u << 20) && ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
         text.append(chunk, read);
-    CloseHandle(file);
     return text;
 }
 
@@ -84,8 +85,8 @@ int UnixProcessOf(const std::wstring& exeFileName)
     // run's prefix counts, as its processes' environments name it.
     const std::string ownPrefix = PrefixOf(FileText(L"Z:\\proc\\self\\environ"));
     WIN32_FIND_DATAW entry{};
-    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
-    if (find == INVALID_HANDLE_VALUE) return 0;
+    const TUniqueFindHandle find(FindFirstFileW(L"Z:\\proc\\*", &entry));
+    if (!find) return 0;
     int found = 0, count = 0;
     do {
         const int pid = _wtoi(entry.cFileName);
@@ -100,8 +101,7 @@ int UnixProcessOf(const std::wstring& exeFileName)
             found = pid;
             ++count;
         }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &entry));
     return count == 1 ? found : 0;
 }
 
@@ -122,35 +122,30 @@ double UnixCpuMs(int unixPid)
 
 DWORD ProcessIdOf(const std::wstring& exeFileName)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    const TUniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
     DWORD found = 0;
     int count = 0;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         if (_wcsicmp(entry.szExeFile, exeFileName.c_str()) != 0) continue;
         found = entry.th32ProcessID;
         ++count;
     }
-    CloseHandle(snapshot);
     return count == 1 ? found : 0;
 }
 
-HANDLE StartBeside(const wchar_t* exe, const std::wstring& args)
+TUniqueHandle StartBeside(const wchar_t* exe, const std::wstring& args)
 {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring file(path);
-    file = file.substr(0, file.find_last_of(L"\\/") + 1) + exe;
+    const std::wstring file = ModuleFolder() + exe;
     std::wstring command = L"\"" + file + L"\" " + args;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(file.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+    TUniqueProcessInformation pi;
+    if (!CreateProcessW(file.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi.put()))
+        return {};
+    return pi.release_process();
 }
 
 TProcessProbe::TProcessProbe(DWORD processId, int unixPid)
@@ -158,11 +153,6 @@ TProcessProbe::TProcessProbe(DWORD processId, int unixPid)
       id_(processId),
       unixPid_(unixPid)
 {
-}
-
-TProcessProbe::~TProcessProbe()
-{
-    if (process_) CloseHandle(process_);
 }
 
 double TProcessProbe::CpuMs() const
@@ -174,7 +164,7 @@ double TProcessProbe::CpuMs() const
 double TProcessProbe::ReportedCpuMs() const
 {
     FILETIME created{}, exited{}, kernel{}, user{};
-    if (!process_ || !GetProcessTimes(process_, &created, &exited, &kernel, &user)) return 0;
+    if (!process_ || !GetProcessTimes(process_.get(), &created, &exited, &kernel, &user)) return 0;
     auto ms = [](const FILETIME& t) {
         return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
     };
@@ -193,9 +183,9 @@ PROCESS_MEMORY_COUNTERS Counters(HANDLE process)
 
 }  // namespace
 
-SIZE_T TProcessProbe::WorkingSet() const { return Counters(process_).WorkingSetSize; }
-SIZE_T TProcessProbe::PeakWorkingSet() const { return Counters(process_).PeakWorkingSetSize; }
-SIZE_T TProcessProbe::CommittedBytes() const { return Counters(process_).PagefileUsage; }
+SIZE_T TProcessProbe::WorkingSet() const { return Counters(process_.get()).WorkingSetSize; }
+SIZE_T TProcessProbe::PeakWorkingSet() const { return Counters(process_.get()).PeakWorkingSetSize; }
+SIZE_T TProcessProbe::CommittedBytes() const { return Counters(process_.get()).PagefileUsage; }
 
 std::wstring Fixed(double value, int decimals)
 {

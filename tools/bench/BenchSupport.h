@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "com/UniqueHandle.h"
+
 // Milliseconds from the performance counter.
 double NowMs();
 
@@ -40,8 +42,8 @@ double UnixCpuMs(int unixPid);
 DWORD ProcessIdOf(const std::wstring& exeFileName);
 
 // Starts a program that lies beside this one with the arguments; returns its
-// process handle (the caller closes it), or null.
-HANDLE StartBeside(const wchar_t* exe, const std::wstring& args);
+// process handle, empty when it could not be started.
+TUniqueHandle StartBeside(const wchar_t* exe, const std::wstring& args);
 
 // CPU time and memory of another process.
 class TProcessProbe {
@@ -49,11 +51,10 @@ public:
     TProcessProbe() = default;
     // unixPid: the process as Linux sees it, for its CPU time under Wine.
     TProcessProbe(DWORD processId, int unixPid);
-    ~TProcessProbe();
     TProcessProbe(const TProcessProbe&) = delete;
     TProcessProbe& operator=(const TProcessProbe&) = delete;
 
-    bool Valid() const noexcept { return process_ != nullptr; }
+    bool Valid() const noexcept { return bool(process_); }
     DWORD Id() const noexcept { return id_; }
     // Kernel plus user time in milliseconds: from /proc under Wine, whose
     // process times of another process fall far short of it.
@@ -67,7 +68,7 @@ public:
     SIZE_T CommittedBytes() const;
 
 private:
-    HANDLE process_ = nullptr;
+    TUniqueHandle process_;
     DWORD id_ = 0;
     int unixPid_ = 0;
 };

@@ -29,9 +29,8 @@ TFloorDelivery::~TFloorDelivery()
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
     }
-    SetEvent(wake_);
+    SetEvent(wake_.get());
     if (thread_.joinable()) thread_.join();
-    CloseHandle(wake_);
 }
 
 void TFloorDelivery::Subscribe(DWORD cookie, OPCHANDLE group, DWORD rateMs, const std::vector<OPCHANDLE>& items)
@@ -48,7 +47,7 @@ void TFloorDelivery::Subscribe(DWORD cookie, OPCHANDLE group, DWORD rateMs, cons
         // floor nothing else.
         if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
     }
-    SetEvent(wake_);
+    SetEvent(wake_.get());
 }
 
 void TFloorDelivery::Unsubscribe(DWORD cookie)
@@ -60,7 +59,7 @@ void TFloorDelivery::Unsubscribe(DWORD cookie)
                                            [&](const TSubscription& s) { return s.Cookie == cookie; }),
                             subscriptions.end());
     }
-    SetEvent(wake_);
+    SetEvent(wake_.get());
 }
 
 HRESULT TFloorDelivery::Deliver(IOPCDataCallback& sink, const TSubscription& to)
@@ -126,7 +125,7 @@ void TFloorDelivery::Run()
             }
             wait = std::min(wait, target.Due - NowMs());
         }
-        WaitForSingleObject(wake_, static_cast<DWORD>(std::ceil(std::max(0.0, wait))));
+        WaitForSingleObject(wake_.get(), static_cast<DWORD>(std::ceil(std::max(0.0, wait))));
     }
     targets.clear();
     table.Reset();

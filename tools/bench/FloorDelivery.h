@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "opcda.h"
+#include "com/UniqueHandle.h"
 
 class TFloorDelivery {
 public:
@@ -40,6 +41,6 @@ private:
     std::mutex mutex_;
     std::vector<TSubscription> subscriptions_;
     bool stop_ = false;
-    HANDLE wake_;
+    TUniqueEvent wake_;
     std::thread thread_;
 };

@@ -20,7 +20,9 @@
 #include "com/ComObject.h"
 #include "com/ComOwners.h"
 #include "com/ConnectionPointContainer.h"
+#include "com/ModulePath.h"
 #include "com/OpcElementCleanup.h"
+#include "com/RegistryKey.h"
 #include "opcda.h"
 
 namespace {
@@ -255,14 +257,8 @@ std::wstring GuidText(const GUID& guid)
 
 bool SetDefault(const std::wstring& path, const std::wstring& value)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const LSTATUS rc = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    const TRegistryKey key = TRegistryKey::Create(HKEY_CLASSES_ROOT, path);
+    return key && key.SetString(nullptr, value) == ERROR_SUCCESS;
 }
 
 int Register(bool add)
@@ -275,8 +271,7 @@ int Register(bool add)
         RegDeleteKeyW(HKEY_CLASSES_ROOT, kFloorProgId);
         return 0;
     }
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::wstring exe = ModuleFilePath();
     const bool ok = SetDefault(classKey, L"Quillmere benchmark floor") &&
                     SetDefault(classKey + L"\\LocalServer32", exe) &&
                     SetDefault(kFloorProgId, L"Quillmere benchmark floor") &&

@@ -17,6 +17,7 @@
 #include "HResultText.h"
 #include "WatchSinks.h"
 #include "com/ComOwners.h"
+#include "com/UniqueHandle.h"
 #include "com/OpcElementCleanup.h"
 
 namespace {
@@ -44,8 +45,7 @@ struct TShared {
     std::atomic<bool> Recording{false};  // (item, value) are kept for the lost count
     std::atomic<size_t> Calls{0};        // every OnDataChange, to see deliveries settle
     std::atomic<int> Ready{0};
-    HANDLE Stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ~TShared() { CloseHandle(Stop); }
+    TUniqueEvent Stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 // Keeps the (item, value) keys a group receives; called on its client's thread only.
@@ -107,7 +107,8 @@ void RunClient(const std::wstring& progId, const std::vector<std::wstring>& ids,
         }
         ++shared.Ready;
         counted = true;
-        while (MsgWaitForMultipleObjects(1, &shared.Stop, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        const HANDLE stop = shared.Stop.get();
+        while (MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         }
@@ -239,7 +240,7 @@ THeavyLoad MeasureHeavyLoad(const std::wstring& progId, const std::vector<std::w
         if (shared.Calls == calls) break;
     }
     shared.Recording = false;
-    SetEvent(shared.Stop);
+    SetEvent(shared.Stop.get());
     for (auto& client : all) client.Thread.join();
 
     load.Seconds = (t1 - t0) / 1000.0;

@@ -8,6 +8,7 @@
 #include "HResultText.h"
 #include "LatencyProbe.h"
 #include "WatchSinks.h"
+#include "com/UniqueHandle.h"
 
 namespace {
 
@@ -39,16 +40,11 @@ TLatency Summary(const TLatencySamples& samples)
 
 // Both events of one hung client, owned by the case.
 struct THungEvents {
-    HANDLE Entered = nullptr, Release = nullptr;
+    TUniqueEvent Entered, Release;
     explicit THungEvents(const std::wstring& name)
         : Entered(CreateEventW(nullptr, TRUE, FALSE, (name + L".entered").c_str())),
           Release(CreateEventW(nullptr, TRUE, FALSE, (name + L".release").c_str()))
     {
-    }
-    ~THungEvents()
-    {
-        if (Entered) CloseHandle(Entered);
-        if (Release) CloseHandle(Release);
     }
 };
 
@@ -61,15 +57,15 @@ bool PumpUntilSignalled(HANDLE handle, double timeoutMs)
 
 int RunHungClient(const std::wstring& progId, const std::wstring& eventsName)
 {
-    HANDLE entered = OpenEventW(EVENT_MODIFY_STATE, FALSE, (eventsName + L".entered").c_str());
-    HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, (eventsName + L".release").c_str());
+    const TUniqueEvent entered(OpenEventW(EVENT_MODIFY_STATE, FALSE, (eventsName + L".entered").c_str()));
+    const TUniqueEvent release(OpenEventW(SYNCHRONIZE, FALSE, (eventsName + L".release").c_str()));
     if (!entered || !release) return 2;
     int exit = 0;
     try {
         TOpcConnection connection(progId, L"OpcBench hung client");
         TOpcGroup group(connection, L"hung", true, 20);
         for (const auto& item : group.AddItems({kLatencyItem})) connection.Require(item.Error, L"adding the item");
-        auto sink = MakeComObject<THangingSink>(entered, release);
+        auto sink = MakeComObject<THangingSink>(entered.get(), release.get());
         auto container = group.As<IConnectionPointContainer>(L"IConnectionPointContainer");
         ComPtr<IConnectionPoint> point;
         connection.Require(container->FindConnectionPoint(IID_IOPCDataCallback, point.GetAddressOf()),
@@ -77,13 +73,11 @@ int RunHungClient(const std::wstring& progId, const std::wstring& eventsName)
         DWORD cookie = 0;
         connection.Require(point->Advise(sink.Get(), &cookie), L"Advise");
         // The refresh after Advise arrives here and hangs in the sink.
-        PumpUntilSignalled(release, kHangCapMs);
+        PumpUntilSignalled(release.get(), kHangCapMs);
         point->Unadvise(cookie);
     } catch (const EClientError&) {
         exit = 1;
     }
-    CloseHandle(entered);
-    CloseHandle(release);
     return exit;
 }
 
@@ -102,26 +96,24 @@ THungClient MeasureHungClient(const std::wstring& progId, DWORD rateMs, size_t s
         const std::wstring name =
             L"QuillmereBench.Hung." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(round);
         THungEvents events(name);
-        HANDLE process = StartBeside(L"OpcBench.exe", L"--hung-client " + name);
+        const TUniqueHandle process = StartBeside(L"OpcBench.exe", L"--hung-client " + name);
         if (!process || !events.Entered || !events.Release) {
             result.Problem = L"the hung client could not be started";
-            if (process) CloseHandle(process);
             break;
         }
         ++result.Blocks;
-        if (PumpUntilSignalled(events.Entered, 15000)) {
+        if (PumpUntilSignalled(events.Entered.get(), 15000)) {
             ++result.Hung;
             probe.Measure(block, waitMs, with);
         } else {
             result.Problem = L"the hung client never entered its callback";
         }
-        SetEvent(events.Release);
-        if (!PumpUntilSignalled(process, 30000)) {
+        SetEvent(events.Release.get());
+        if (!PumpUntilSignalled(process.get(), 30000)) {
             // A client process, never the server: ending it harms no registration.
-            TerminateProcess(process, 1);
+            TerminateProcess(process.get(), 1);
             result.Problem = L"the released hung client did not end";
         }
-        CloseHandle(process);
     }
     result.Without = Summary(without);
     result.With = Summary(with);

@@ -59,12 +59,11 @@ std::wstring Times(double ratio) { return Fixed(ratio, 2) + L"x"; }
 
 int RunBeside(const wchar_t* exe, const wchar_t* args)
 {
-    HANDLE process = StartBeside(exe, args);
+    const TUniqueHandle process = StartBeside(exe, args);
     if (!process) return -1;
-    WaitForSingleObject(process, 30000);
+    WaitForSingleObject(process.get(), 30000);
     DWORD code = 1;
-    GetExitCodeProcess(process, &code);
-    CloseHandle(process);
+    GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
 }
 

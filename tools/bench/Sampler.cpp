@@ -25,46 +25,38 @@ TSampler::TSampler(DWORD processId)
     : processId_(processId), process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId))
 {
     // The busiest thread is the one that runs the window, COM and the timers.
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    const TUniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     ULONGLONG busiest = 0;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
         if (entry.th32OwnerProcessID != processId) continue;
-        HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION | THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
-                                   entry.th32ThreadID);
+        TUniqueHandle thread(OpenThread(THREAD_QUERY_INFORMATION | THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
+                                        entry.th32ThreadID));
         if (!thread) continue;
-        const ULONGLONG cpu = ThreadCpu(thread);
+        const ULONGLONG cpu = ThreadCpu(thread.get());
         if (!thread_ || cpu > busiest) {
-            if (thread_) CloseHandle(thread_);
-            thread_ = thread;
+            thread_ = std::move(thread);
             busiest = cpu;
-        } else {
-            CloseHandle(thread);
         }
     }
-    CloseHandle(snapshot);
     LoadModules();
 }
 
-TSampler::~TSampler()
-{
-    Stop();
-    if (thread_) CloseHandle(thread_);
-    if (process_) CloseHandle(process_);
-}
+TSampler::~TSampler() { Stop(); }
 
 void TSampler::LoadModules()
 {
     HMODULE handles[512];
     DWORD bytes = 0;
-    if (!process_ || !EnumProcessModules(process_, handles, sizeof handles, &bytes)) return;
+    if (!process_ || !EnumProcessModules(process_.get(), handles, sizeof handles, &bytes)) return;
     for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
         TModule module;
         MODULEINFO info{};
         wchar_t path[MAX_PATH] = {};
-        if (!GetModuleInformation(process_, handles[i], &info, sizeof info)) continue;
-        GetModuleFileNameExW(process_, handles[i], path, MAX_PATH);
+        if (!GetModuleInformation(process_.get(), handles[i], &info, sizeof info)) continue;
+        // Another process's module: ModuleFilePath answers for this process only.
+        GetModuleFileNameExW(process_.get(), handles[i], path, MAX_PATH);
         module.Path = path;
         module.Name = module.Path.substr(module.Path.find_last_of(L"\\/") + 1);
         module.Base = reinterpret_cast<ULONG_PTR>(info.lpBaseOfDll);
@@ -91,15 +83,15 @@ void TSampler::Run()
     constexpr size_t kStackBytes = 64 * 1024;
     std::vector<BYTE> stack(kStackBytes);
     while (running_) {
-        if (SuspendThread(thread_) == static_cast<DWORD>(-1)) break;
+        if (SuspendThread(thread_.get()) == static_cast<DWORD>(-1)) break;
         CONTEXT context{};
         context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
         SIZE_T read = 0;
-        const bool got = GetThreadContext(thread_, &context);
+        const bool got = GetThreadContext(thread_.get(), &context);
         // The copy stops where the stack's mapping ends.
         for (size_t want = kStackBytes; got && read == 0 && want >= 4096; want /= 2)
-            ReadProcessMemory(process_, reinterpret_cast<void*>(context.Rsp), stack.data(), want, &read);
-        ResumeThread(thread_);
+            ReadProcessMemory(process_.get(), reinterpret_cast<void*>(context.Rsp), stack.data(), want, &read);
+        ResumeThread(thread_.get());
         if (got && context.Rip) samples_.push_back({Unwind(context, stack.data(), read)});
         Sleep(1);
     }
@@ -119,7 +111,7 @@ const TSampler::TModule* TSampler::Mapped(ULONG_PTR address) const
         module->Image.assign(module->Size, 0);
         for (DWORD page = 0; page < module->Size; page += 4096) {
             SIZE_T read = 0;
-            ReadProcessMemory(process_, reinterpret_cast<void*>(module->Base + page), module->Image.data() + page,
+            ReadProcessMemory(process_.get(), reinterpret_cast<void*>(module->Base + page), module->Image.data() + page,
                               std::min<DWORD>(4096, module->Size - page), &read);
         }
     }

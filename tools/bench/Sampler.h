@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "CoffSymbols.h"
+#include "com/UniqueHandle.h"
 
 class TSampler {
 public:
@@ -46,8 +47,8 @@ private:
     void Run();
 
     DWORD processId_;
-    HANDLE process_ = nullptr;
-    HANDLE thread_ = nullptr;
+    TUniqueHandle process_;
+    TUniqueHandle thread_;
     std::vector<TModule> modules_;
     std::vector<TSample> samples_;
     std::atomic<bool> running_{false};

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "opcda.h"
+#include "com/UniqueHandle.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -58,15 +59,14 @@ TActivation ActivateServer(const CLSID& clsid, DWORD timeoutMs)
     job->ClassId = clsid;
     job->Started = GetTickCount64();
     auto* handOver = new std::shared_ptr<TActivationJob>(job);
-    HANDLE worker = CreateThread(nullptr, 0, ActivateOnWorker, handOver, 0, nullptr);
+    const TUniqueHandle worker(CreateThread(nullptr, 0, ActivateOnWorker, handOver, 0, nullptr));
     if (!worker) {
         delete handOver;
         TActivation failed;
         failed.Result = HRESULT_FROM_WIN32(GetLastError());
         return failed;
     }
-    const DWORD waited = WaitForSingleObject(worker, timeoutMs);
-    CloseHandle(worker);
+    const DWORD waited = WaitForSingleObject(worker.get(), timeoutMs);
     if (waited != WAIT_OBJECT_0) {
         TActivation late;
         late.TimedOut = true;
@@ -80,18 +80,18 @@ TAnsweringProcess FindAnsweringProcess(const std::wstring& exePath, const FILETI
 {
     TAnsweringProcess best;
     const std::wstring name = FileNameOf(exePath);
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return best;
+    const TUniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return best;
     ULONGLONG bestGap = ~0ull;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         if (_wcsicmp(entry.szExeFile, name.c_str()) != 0) continue;
         ++best.Candidates;
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        const TUniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
         if (!process) continue;
         FILETIME created{}, exited{}, kernel{}, user{};
-        if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        if (GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
             // The server stamps its start while it starts up: shortly after
             // its process was created (a second of slack for clock rounding).
             const long long gap = static_cast<long long>(Ticks(serverStart)) - static_cast<long long>(Ticks(created));
@@ -102,12 +102,10 @@ TAnsweringProcess FindAnsweringProcess(const std::wstring& exePath, const FILETI
                 best.Id = entry.th32ProcessID;
                 wchar_t path[MAX_PATH] = {};
                 DWORD size = MAX_PATH;
-                best.Path = QueryFullProcessImageNameW(process, 0, path, &size) ? path : entry.szExeFile;
+                best.Path = QueryFullProcessImageNameW(process.get(), 0, path, &size) ? path : entry.szExeFile;
             }
         }
-        CloseHandle(process);
     }
-    CloseHandle(snapshot);
     return best;
 }
 

@@ -1,6 +1,7 @@
 #include "Diagnose.h"
 
 #include "opcda.h"
+#include "com/RegistryKey.h"
 
 namespace {
 
@@ -24,14 +25,14 @@ std::wstring RegisterCommand(const std::wstring& exe) { return Quoted(exe) + L" 
 
 std::optional<std::wstring> TClassesRoot::Default(const std::wstring& path) const
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root_, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    const TRegistryKey key = TRegistryKey::Open(root_, path);
+    if (!key) return std::nullopt;
     DWORD type = 0, bytes = 0;
     std::optional<std::wstring> value;
-    if (RegQueryValueExW(key, nullptr, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ)) {
         std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-        if (RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) ==
+        if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) ==
             ERROR_SUCCESS) {
             text.resize(bytes / sizeof(wchar_t));
             while (!text.empty() && text.back() == L'\0') text.pop_back();
@@ -42,17 +43,10 @@ std::optional<std::wstring> TClassesRoot::Default(const std::wstring& path) cons
             value = text;
         }
     }
-    RegCloseKey(key);
     return value;
 }
 
-bool TClassesRoot::Exists(const std::wstring& path) const
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root_, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
+bool TClassesRoot::Exists(const std::wstring& path) const { return TRegistryKey::Exists(root_, path); }
 
 const std::vector<TOpcInterface>& OpcInterfaces()
 {

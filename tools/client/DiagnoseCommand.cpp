@@ -5,16 +5,9 @@
 #include "Diagnose.h"
 #include "HResultText.h"
 #include "ValueText.h"
+#include "com/ModulePath.h"
 
 namespace {
-
-std::wstring ProgramFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 // The server executable to name in fixes when the registry names none that
 // exists: the ProgID's first part is the executable's name, and the client
@@ -22,7 +15,7 @@ std::wstring ProgramFolder()
 std::wstring FallbackExe(const std::wstring& progId)
 {
     const std::wstring exe = progId.substr(0, progId.find(L'.')) + L".exe";
-    const std::wstring beside = ProgramFolder() + exe;
+    const std::wstring beside = ModuleFolder() + exe;
     return FileExists(beside) ? beside : exe;
 }
 

@@ -40,11 +40,10 @@ TEST_F(PeerFailureTest, ServerOutlivesAKilledClientAndClientOutlivesADeadServer)
     ComPtr<IOPCSyncIO> io;
     ASSERT_HRESULT_SUCCEEDED(group.As(&io));
 
-    HANDLE client = StartSinkClient(clsid_);
-    ASSERT_NE(nullptr, client) << "the sink client did not receive data changes";
-    TerminateProcess(client, 9);
-    WaitForSingleObject(client, INFINITE);
-    CloseHandle(client);
+    const TUniqueHandle client = StartSinkClient(clsid_);
+    ASSERT_TRUE(client) << "the sink client did not receive data changes";
+    TerminateProcess(client.get(), 9);
+    WaitForSingleObject(client.get(), INFINITE);
 
     // The server keeps calling the dead client's sink every 50 ms meanwhile.
     PumpUntil([] { return false; }, 1000);

@@ -5,12 +5,13 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include "com/UniqueHandle.h"
+
 namespace wire {
 
 class ServerConnection {
 public:
     explicit ServerConnection(const CLSID& clsid);  // CoCreateInstance(CLSCTX_LOCAL_SERVER)
-    ~ServerConnection();
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
 
@@ -26,7 +27,7 @@ public:
 private:
     HRESULT result_;
     Microsoft::WRL::ComPtr<IOPCServer> server_;
-    HANDLE life_ = nullptr;
+    TUniqueHandle life_;
 };
 
 }  // namespace wire

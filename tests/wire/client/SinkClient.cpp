@@ -12,7 +12,7 @@ namespace wire {
 
 int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent) {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
-    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str());
+    const TUniqueEvent ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str()));
     ServerConnection connection(clsid);
     if (!ready || FAILED(connection.result())) return 3;
 
@@ -27,32 +27,26 @@ int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent) {
         FAILED(point->Advise(sink.Get(), &cookie)))
         return 4;
     if (!PumpUntil([&] { return !sink->records.empty(); }, 15000)) return 5;
-    SetEvent(ready);
+    SetEvent(ready.get());
     PumpUntil([] { return false; }, INFINITE);
     return 0;
 }
 
-HANDLE StartSinkClient(const CLSID& clsid) {
+TUniqueHandle StartSinkClient(const CLSID& clsid)
+{
     const std::wstring eventName = L"Local\\QuillmereWireSinkReady-" + GuidToString(clsid);
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-    if (!ready) return nullptr;
+    const TUniqueEvent ready(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    if (!ready) return {};
     std::wstring line = L"\"" + ExePath() + L"\" " + kSinkClientSwitch + L" " + GuidToString(clsid) + L" " + eventName;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    HANDLE process = nullptr;
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        HANDLE readyOrGone[] = {ready, pi.hProcess};
-        if (WaitForMultipleObjects(2, readyOrGone, FALSE, 20000) == WAIT_OBJECT_0) {
-            process = pi.hProcess;
-        } else {
-            TerminateProcess(pi.hProcess, 1);
-            CloseHandle(pi.hProcess);
-        }
-    }
-    CloseHandle(ready);
-    return process;
+    TUniqueProcessInformation pi;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi.put())) return {};
+    TUniqueHandle process = pi.release_process();
+    HANDLE readyOrGone[] = {ready.get(), process.get()};
+    if (WaitForMultipleObjects(2, readyOrGone, FALSE, 20000) == WAIT_OBJECT_0) return process;
+    TerminateProcess(process.get(), 1);
+    return {};
 }
 
 }  // namespace wire

@@ -5,13 +5,15 @@
 #include <windows.h>
 #include <string>
 
+#include "com/UniqueHandle.h"
+
 namespace wire {
 
 // The sink client's side (this executable started with kSinkClientSwitch).
 int RunSinkClient(const CLSID& clsid, const std::wstring& readyEvent);
 
 // Starts a sink client and waits until its sink has received data; the
-// process handle, or nullptr when it did not get that far.
-HANDLE StartSinkClient(const CLSID& clsid);
+// process handle, or an empty one when it did not get that far.
+TUniqueHandle StartSinkClient(const CLSID& clsid);
 
 }  // namespace wire

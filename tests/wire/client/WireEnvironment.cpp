@@ -1,5 +1,7 @@
 #include "client/WireEnvironment.h"
+#include "com/ModulePath.h"
 #include "com/RegistryKey.h"
+#include "com/UniqueHandle.h"
 #include "registration/ServerRegistration.h"
 #include "WireProtocol.h"
 #include "opcda.h"
@@ -7,28 +9,19 @@
 
 namespace wire {
 
-std::wstring ExePath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
+std::wstring ExePath() { return ModuleFilePath(); }
 
-std::wstring ProxyDllPath() {
-    std::wstring path = ExePath();
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"QuillmereOpcPS.dll";
-}
+std::wstring ProxyDllPath() { return ModuleFolder() + L"QuillmereOpcPS.dll"; }
 
 long RunProcess(const std::wstring& commandLine) {
     std::wstring line = commandLine;  // CreateProcessW may write to it
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    TUniqueProcessInformation pi;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi.put())) return -1;
+    WaitForSingleObject(pi.process(), INFINITE);
     DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    GetExitCodeProcess(pi.process(), &code);
     return static_cast<long>(code);
 }
 

@@ -2,6 +2,7 @@
 #include "com/ComBoundary.h"
 #include "com/ComObject.h"
 #include "com/ServerObjectCount.h"
+#include "com/UniqueHandle.h"
 #include "registration/ServerRegistration.h"
 #include "WireProtocol.h"
 #include "server/WireServer.h"
@@ -47,8 +48,8 @@ void CALLBACK QuitIfUnused(HWND, UINT, UINT_PTR timer, DWORD) {
 
 int RunServerProcess(const CLSID& clsid) {
     const std::wstring mutexName = kLifeMutexPrefix + GuidToString(clsid);
-    HANDLE life = CreateMutexW(nullptr, FALSE, mutexName.c_str());
-    if (!life || WaitForSingleObject(life, INFINITE) == WAIT_FAILED) return 1;
+    const TUniqueHandle life(CreateMutexW(nullptr, FALSE, mutexName.c_str()));
+    if (!life || WaitForSingleObject(life.get(), INFINITE) == WAIT_FAILED) return 1;
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
 
     DWORD cookie = 0;
@@ -72,8 +73,7 @@ int RunServerProcess(const CLSID& clsid) {
     ServerObjectCount::SetZeroNotifier(nullptr);
     CoRevokeClassObject(cookie);
     CoUninitialize();
-    ReleaseMutex(life);
-    CloseHandle(life);
+    ReleaseMutex(life.get());
     return 0;
 }
 
