@@ -44,6 +44,7 @@ void TServerItemRef::Resolve()
             try {
                 server_.ReleaseItemHandle(handle);
             } catch (...) {
+                // The item server's own failure must not hide the one being raised.
             }
         }
         throw;

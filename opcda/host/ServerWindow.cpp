@@ -115,6 +115,7 @@ LRESULT CALLBACK TServerWindow::WindowProc(HWND window, UINT message, WPARAM wPa
         try {
             self->server_.HandleException(std::current_exception());
         } catch (...) {
+            // The item server's handler failed too; there is nobody left to tell.
         }
         return 1;
     }

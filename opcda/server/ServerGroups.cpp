@@ -148,6 +148,7 @@ void TServerImpl::FinalRelease() noexcept
     try {
         DropSink();
     } catch (...) {
+        // Dropping only revokes the sink; nothing a client could see fails here.
     }
     while (TGroupImpl* group = groups_.TakeFirst()) FreeGroup(*group);
     if (liveGroups_ == 0) {

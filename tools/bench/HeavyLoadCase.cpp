@@ -69,6 +69,7 @@ public:
                     Seen.push_back(ValueKey(clients[i], V_BSTR(&v), SysStringLen(V_BSTR(&v))));
             }
         } catch (...) {
+            // Out of memory while recording: the values not recorded count as lost.
         }
         return S_OK;
     }

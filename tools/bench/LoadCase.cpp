@@ -34,6 +34,7 @@ public:
                     Seen[clients[i]].insert(std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))));
             }
         } catch (...) {
+            // Out of memory while recording: the values not recorded count as lost.
         }
         return S_OK;
     }
