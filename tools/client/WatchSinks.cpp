@@ -1,6 +1,8 @@
 #include "WatchSinks.h"
 
-#include "Da1Stream.h"
+#include <vector>
+
+#include "com/DataStreamReader.h"
 
 STDMETHODIMP TWatchCallback::OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD dwCount, OPCHANDLE* phClientItems,
                                           VARIANT* pvValues, WORD* pwQualities, FILETIME* pftTimeStamps,
@@ -23,8 +25,13 @@ STDMETHODIMP_(void) TWatchAdviseSink::OnDataChange(FORMATETC* format, STGMEDIUM*
     if (!block) return;
     try {
         const TDa1DataBlock data = ReadDa1DataBlock(block, GlobalSize(medium->hGlobal), withTimeStamps_);
-        for (const auto& item : data.Items)
-            handler_({item.ClientHandle, &item.Value.get(), item.Quality, item.TimeStamp, S_OK});
+        // Every value first: a block with one unreadable value prints nothing.
+        std::vector<UniqueVariant> values;
+        for (const auto& item : data.Items) values.push_back(ConvertDa1Value(item.Value));
+        for (size_t i = 0; i < data.Items.size(); ++i) {
+            const TDa1Item& item = data.Items[i];
+            handler_({item.ClientHandle, &values[i].get(), item.Quality, item.TimeStamp(), S_OK});
+        }
     } catch (const EBadDa1Block& e) {
         badBlock_(e.what());
     } catch (...) {
