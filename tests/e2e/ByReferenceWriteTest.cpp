@@ -169,19 +169,19 @@ protected:
         DWORD transaction = 0;
         const HRESULT hr = io->Write(connection_, 1, &handle, &value, &transaction, errors.put(1));
         if (hr != S_OK) return FAILED(hr) || !errors.get() ? hr : errors[0];
-        TParsedWriteBlock done;
+        TDa1WriteBlock done;
         const bool arrived = PumpUntil(
             [&] {
                 for (const TReceivedBlock& b : blocks_->blocks) {
                     if (b.format != writeComplete_) continue;
-                    TParsedWriteBlock parsed = da1::ParseWriteBlock(b.bytes);
-                    if (parsed.transactionId == transaction) done = parsed;
+                    TDa1WriteBlock parsed = ReadDa1WriteBlock(b.bytes);
+                    if (parsed.TransactionId == transaction) done = parsed;
                 }
-                return done.transactionId == transaction;
+                return done.TransactionId == transaction;
             },
             15000);
-        if (!arrived || done.items.size() != 1) return E_ABORT;
-        return static_cast<HRESULT>(done.items[0].second);
+        if (!arrived || done.Items.size() != 1) return E_ABORT;
+        return done.Items[0].Error;
     }
 
     std::wstring Stored() { return TextOf(groups_[0].Read(OPC_DS_DEVICE, {handles_[0]}).at(0).value.get()); }

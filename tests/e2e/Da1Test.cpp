@@ -37,29 +37,29 @@ protected:
         }
         return group;
     }
-    TParsedDataBlock Parse(const TReceivedBlock& block) const
+    TDa1DataBlock Parse(const TReceivedBlock& block) const
     {
-        return da1::ParseDataBlock(block.bytes, block.format == formats.dataTime);
+        return ReadDa1DataBlock(block.bytes, block.format == formats.dataTime);
     }
     // Waits for a data block of format whose parsed form match accepts; the
     // block parsed, empty when none came.
-    TParsedDataBlock WaitForData(CLIPFORMAT format, const std::function<bool(const TParsedDataBlock&)>& match)
+    TDa1DataBlock WaitForData(CLIPFORMAT format, const std::function<bool(const TDa1DataBlock&)>& match)
     {
         const TReceivedBlock* block =
             WaitForBlock(*sink.Get(), format, [&](const TReceivedBlock& b) { return match(Parse(b)); });
         EXPECT_NE(block, nullptr) << "no such block of format " << format;
-        return block ? Parse(*block) : TParsedDataBlock{};
+        return block ? Parse(*block) : TDa1DataBlock{};
     }
     // The data block of format that carries the item with client handle 31 (the text item) as text.
-    TParsedDataBlock WaitForText(CLIPFORMAT format, const std::wstring& text)
+    TDa1DataBlock WaitForText(CLIPFORMAT format, const std::wstring& text)
     {
-        return WaitForData(format, [&](const TParsedDataBlock& b) {
-            return !b.items.empty() && b.items[0].hClient == 31 && b.items[0].value.text == text;
+        return WaitForData(format, [&](const TDa1DataBlock& b) {
+            return !b.Items.empty() && b.Items[0].ClientHandle == 31 && b.Items[0].Value.Text == text;
         });
     }
-    TParsedDataBlock WaitForTransaction(CLIPFORMAT format, DWORD transactionId)
+    TDa1DataBlock WaitForTransaction(CLIPFORMAT format, DWORD transactionId)
     {
-        return WaitForData(format, [&](const TParsedDataBlock& b) { return b.transactionId == transactionId; });
+        return WaitForData(format, [&](const TDa1DataBlock& b) { return b.TransactionId == transactionId; });
     }
 
     TFormats formats;
@@ -111,27 +111,27 @@ TEST_F(Da1, DataSinksGetTheCurrentValuesAtAdviseAndEveryChangeAfter)
 {
     WriteItem(kPlant, L"Plant \u00e9");
     TClientGroup group = AdvisedGroup(L"Blocks", {formats.data, formats.dataTime, formats.writeComplete});
-    const TParsedDataBlock plain = WaitForText(formats.data, L"Plant \u00e9");
-    EXPECT_EQ(plain.group, 0x55u);
-    EXPECT_EQ(plain.count, 2u);
-    ASSERT_EQ(plain.items.size(), 2u);
-    EXPECT_EQ(plain.items[0].hClient, 31u);
-    EXPECT_EQ(plain.items[0].valueOffset, 20u + 2 * 12);
-    EXPECT_EQ(plain.items[0].value.vt, VT_BSTR);
-    EXPECT_EQ(plain.items[0].value.text, L"Plant \u00e9");
-    EXPECT_EQ(plain.items[0].value.stringByteCount, 2u * 7);
-    EXPECT_EQ(plain.items[1].valueOffset, plain.items[0].valueOffset + plain.items[0].value.recordSize);
-    EXPECT_EQ(plain.size, plain.items[1].valueOffset + plain.items[1].value.recordSize);
-    const TParsedDataBlock timed = WaitForText(formats.dataTime, L"Plant \u00e9");
-    EXPECT_EQ(timed.items.at(0).valueOffset, 20u + 2 * 20);
-    EXPECT_NE(timed.items[0].stamp, 0u);
-    EXPECT_EQ(timed.items[0].quality, OPC_QUALITY_GOOD);
+    const TDa1DataBlock plain = WaitForText(formats.data, L"Plant \u00e9");
+    EXPECT_EQ(plain.ClientGroup, 0x55u);
+    EXPECT_EQ(plain.Count, 2u);
+    ASSERT_EQ(plain.Items.size(), 2u);
+    EXPECT_EQ(plain.Items[0].ClientHandle, 31u);
+    EXPECT_EQ(plain.Items[0].ValueOffset, 20u + 2 * 12);
+    EXPECT_EQ(plain.Items[0].Value.Type, VT_BSTR);
+    EXPECT_EQ(plain.Items[0].Value.Text, L"Plant \u00e9");
+    EXPECT_EQ(plain.Items[0].Value.StringByteCount, 2u * 7);
+    EXPECT_EQ(plain.Items[1].ValueOffset, plain.Items[0].ValueOffset + plain.Items[0].Value.RecordSize);
+    EXPECT_EQ(plain.Size, plain.Items[1].ValueOffset + plain.Items[1].Value.RecordSize);
+    const TDa1DataBlock timed = WaitForText(formats.dataTime, L"Plant \u00e9");
+    EXPECT_EQ(timed.Items.at(0).ValueOffset, 20u + 2 * 20);
+    EXPECT_NE(timed.Items[0].Stamp, 0u);
+    EXPECT_EQ(timed.Items[0].Quality, OPC_QUALITY_GOOD);
 
     WriteItem(kPlant, L"Next");
-    const TParsedDataBlock change = WaitForText(formats.dataTime, L"Next");
-    EXPECT_EQ(change.transactionId, 0u);
-    EXPECT_EQ(change.count, 1u);
-    EXPECT_EQ(WaitForText(formats.data, L"Next").count, 1u);
+    const TDa1DataBlock change = WaitForText(formats.dataTime, L"Next");
+    EXPECT_EQ(change.TransactionId, 0u);
+    EXPECT_EQ(change.Count, 1u);
+    EXPECT_EQ(WaitForText(formats.data, L"Next").Count, 1u);
     // A read queued now is answered after everything that scan sent.
     OPCHANDLE plant = handles[0];
     DWORD transaction = 0;
@@ -144,7 +144,7 @@ TEST_F(Da1, DataSinksGetTheCurrentValuesAtAdviseAndEveryChangeAfter)
 TEST_F(Da1, ReadsAndWritesAreCheckedFirstAndCompletedInBlocks)
 {
     TClientGroup group = AdvisedGroup(L"Io1", {formats.dataTime, formats.writeComplete});
-    WaitForData(formats.dataTime, [](const TParsedDataBlock& b) { return b.count == 2; });  // the current values
+    WaitForData(formats.dataTime, [](const TDa1DataBlock& b) { return b.Count == 2; });  // the current values
     ComPtr<IOPCAsyncIO> io = group.As<IOPCAsyncIO>();
     OPCHANDLE mixed[] = {handles[0], 0xBAD0BAD};
     DWORD transaction = 99;
@@ -161,24 +161,26 @@ TEST_F(Da1, ReadsAndWritesAreCheckedFirstAndCompletedInBlocks)
     ASSERT_EQ(io->Read(1, OPC_DS_DEVICE, 2, const_cast<OPCHANDLE*>(handles.data()), &transaction, errors.put(2)),
               S_OK);
     EXPECT_NE(transaction, 0u);
-    const TParsedDataBlock read = WaitForTransaction(formats.dataTime, transaction);
-    EXPECT_EQ(read.transactionId, transaction);
-    EXPECT_EQ(read.count, 2u);
+    const TDa1DataBlock read = WaitForTransaction(formats.dataTime, transaction);
+    EXPECT_EQ(read.TransactionId, transaction);
+    EXPECT_EQ(read.Count, 2u);
 
     UniqueVariant values[] = {MakeBstr(L"Written by DA 1.0"), MakeBstr(L"not a number")};
     VARIANT raw[] = {values[0].get(), values[1].get()};
     ASSERT_EQ(io->Write(2, 2, const_cast<OPCHANDLE*>(handles.data()), raw, &transaction, errors.put(2)), S_OK);
     const TReceivedBlock* completion = WaitForBlock(*sink.Get(), formats.writeComplete, [&](const TReceivedBlock& b) {
-        return da1::ParseWriteBlock(b.bytes).transactionId == transaction;
+        return ReadDa1WriteBlock(b.bytes).TransactionId == transaction;
     });
     ASSERT_NE(completion, nullptr);
-    const TParsedWriteBlock written = da1::ParseWriteBlock(completion->bytes);
-    EXPECT_EQ(written.transactionId, transaction);
-    EXPECT_EQ(written.group, 0x55u);
-    EXPECT_EQ(written.status, 0u);
-    ASSERT_EQ(written.count, 2u);
-    EXPECT_EQ(written.items[0], std::make_pair(31u, 0u));
-    EXPECT_EQ(written.items[1], std::make_pair(32u, static_cast<uint32_t>(OPC_E_BADTYPE)));
+    const TDa1WriteBlock written = ReadDa1WriteBlock(completion->bytes);
+    EXPECT_EQ(written.TransactionId, transaction);
+    EXPECT_EQ(written.ClientGroup, 0x55u);
+    EXPECT_EQ(written.Status, S_OK);
+    ASSERT_EQ(written.Count, 2u);
+    EXPECT_EQ(written.Items[0].ClientHandle, 31u);
+    EXPECT_EQ(written.Items[0].Error, S_OK);
+    EXPECT_EQ(written.Items[1].ClientHandle, 32u);
+    EXPECT_EQ(written.Items[1].Error, OPC_E_BADTYPE);
     EXPECT_EQ(TextOf(group.Read(OPC_DS_DEVICE, {handles[0]})[0].value.get()), L"Written by DA 1.0");
 
     EXPECT_EQ(io->Write(2, 2, mixed, raw, &transaction, errors.put(2)), S_FALSE) << "checked before queueing";
@@ -192,7 +194,7 @@ TEST_F(Da1, RefreshNeedsAnActiveGroupAndAnswersWithItsTransaction)
     ComPtr<IOPCAsyncIO> io = group.As<IOPCAsyncIO>();
     DWORD transaction = 0;
     ASSERT_EQ(io->Refresh(0, OPC_DS_CACHE, &transaction), S_OK);
-    EXPECT_EQ(WaitForTransaction(formats.data, transaction).count, 2u);
+    EXPECT_EQ(WaitForTransaction(formats.data, transaction).Count, 2u);
     EXPECT_EQ(io->Refresh(2, OPC_DS_CACHE, &transaction), CONNECT_E_NOCONNECTION);
 
     BOOL off = FALSE;

@@ -350,10 +350,10 @@ TEST_F(Io, ADeviceReadThroughAnotherClientsHandleLeavesItsSubscriberEveryChange)
              TaskMemArray<HRESULT> errors;
              ASSERT_EQ(async1->Read(connection, OPC_DS_DEVICE, 1, &handle, &id, errors.put(1)), S_OK);
              const TReceivedBlock* done = WaitForBlock(*blocks.Get(), withTime, [&](const TReceivedBlock& block) {
-                 return da1::ParseDataBlock(block.bytes, true).transactionId == id;
+                 return ReadDa1DataBlock(block.bytes, true).TransactionId == id;
              });
              ASSERT_TRUE(done);
-             EXPECT_EQ(da1::ParseDataBlock(done->bytes, true).items.at(0).value.text, text);
+             EXPECT_EQ(ReadDa1DataBlock(done->bytes, true).Items.at(0).Value.Text, text);
          }},
     };
     for (const TCase& c : cases) {

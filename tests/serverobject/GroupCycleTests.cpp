@@ -542,15 +542,17 @@ TEST_F(GroupCycleDa1, AWriteWhoseItemWentBeforeItRanReportsThatItem)
     TaskMemArray<HRESULT> removed;
     ASSERT_EQ(group->RemoveItems(1, &handles[1], removed.put(1)), S_OK);
     const TReceivedBlock* completion = WaitForBlock(*blocks.Get(), formats.WriteComplete, [&](const TReceivedBlock& b) {
-        return da1::ParseWriteBlock(b.bytes).transactionId == transaction;
+        return ReadDa1WriteBlock(b.bytes).TransactionId == transaction;
     });
     ASSERT_NE(completion, nullptr);
-    const TParsedWriteBlock block = da1::ParseWriteBlock(completion->bytes);
-    EXPECT_EQ(block.transactionId, transaction);
-    ASSERT_EQ(block.count, 2u);
-    EXPECT_EQ(block.items[0], std::make_pair(100u, 0u));
-    EXPECT_EQ(block.items[1], std::make_pair(0u, static_cast<uint32_t>(OPC_E_INVALIDHANDLE)));
-    EXPECT_EQ(block.status, 0u);
+    const TDa1WriteBlock block = ReadDa1WriteBlock(completion->bytes);
+    EXPECT_EQ(block.TransactionId, transaction);
+    ASSERT_EQ(block.Count, 2u);
+    EXPECT_EQ(block.Items[0].ClientHandle, 100u);
+    EXPECT_EQ(block.Items[0].Error, S_OK);
+    EXPECT_EQ(block.Items[1].ClientHandle, 0u);
+    EXPECT_EQ(block.Items[1].Error, OPC_E_INVALIDHANDLE);
+    EXPECT_EQ(block.Status, S_OK);
     EXPECT_EQ(blocks->Count(formats.Data) + blocks->Count(formats.DataTime), 0u);
 }
 
@@ -565,19 +567,19 @@ TEST_F(GroupCycleDa1, ArrayValuesAndUnreadableItemsInADataBlock)
     ASSERT_EQ(As<IOPCAsyncIO>(group.Get())->Read(1, OPC_DS_DEVICE, 2, handles.data(), &transaction, errors.put(2)),
               S_OK);
     const TReceivedBlock* read = WaitForBlock(*blocks.Get(), formats.DataTime, [&](const TReceivedBlock& b) {
-        return da1::ParseDataBlock(b.bytes, true).transactionId == transaction;
+        return ReadDa1DataBlock(b.bytes, true).TransactionId == transaction;
     });
     ASSERT_NE(read, nullptr);
-    const TParsedDataBlock block = da1::ParseDataBlock(read->bytes, true);
-    EXPECT_EQ(block.status, 1u);
-    const TParsedValue& vector = block.items.at(0).value;
-    EXPECT_EQ(vector.vt, VT_ARRAY | VT_R8);
-    EXPECT_EQ(vector.cElements, 2u);
-    EXPECT_EQ(vector.raw.size(), 16u);
-    EXPECT_EQ(block.items.at(1).quality, 0u) << "an item that could not be read";
-    EXPECT_EQ(block.items[1].value.vt, VT_NULL);
-    EXPECT_EQ(block.items[1].stamp, 0u);
-    EXPECT_EQ(block.items[1].hClient, 101u);
+    const TDa1DataBlock block = ReadDa1DataBlock(read->bytes, true);
+    EXPECT_EQ(block.Status, S_FALSE);
+    const TDa1Value& vector = block.Items.at(0).Value;
+    EXPECT_EQ(vector.Type, VT_ARRAY | VT_R8);
+    EXPECT_EQ(vector.ElementCount, 2u);
+    EXPECT_EQ(vector.Elements.size(), 16u);
+    EXPECT_EQ(block.Items.at(1).Quality, 0u) << "an item that could not be read";
+    EXPECT_EQ(block.Items[1].Value.Type, VT_NULL);
+    EXPECT_EQ(block.Items[1].Stamp, 0u);
+    EXPECT_EQ(block.Items[1].ClientHandle, 101u);
 }
 
 TEST_F(GroupCycleDa1, ASinkWhoseClientIsGoneIsDroppedAfterItsBlock)

@@ -8,8 +8,8 @@
 #include <deque>
 #include <vector>
 
-#include "Da1Blocks.h"
 #include "com/ComObject.h"
+#include "com/DataStreamReader.h"
 
 struct TReceivedBlock {
     CLIPFORMAT format = 0;
@@ -41,7 +41,7 @@ public:
             TReceivedBlock block;
             block.format = format->cfFormat;
             block.tymed = medium->tymed;
-            if (medium->tymed == TYMED_HGLOBAL) block.bytes = da1::BytesOf(medium->hGlobal);
+            if (medium->tymed == TYMED_HGLOBAL) block.bytes = CopyGlobalBytes(medium->hGlobal);
             blocks.push_back(std::move(block));
         } catch (...) {
         }
