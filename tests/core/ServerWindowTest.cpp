@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "FakeItemServer.h"
 #include "FakeRecords.h"
@@ -43,12 +44,7 @@ class ServerWindowTest : public ::testing::Test {
 protected:
     TFakeItemServer server;
     HWND Window() { return server.ServerWindow().Handle(); }
-    int TotalHookCalls() const
-    {
-        int total = 0;
-        for (int calls : server.hookCalls) total += calls;
-        return total;
-    }
+    int TotalHookCalls() const { return server.TotalHookCalls(); }
 };
 
 TEST_F(ServerWindowTest, EachNotifyCodeReachesItsHookWithTheRecord)
@@ -63,10 +59,15 @@ TEST_F(ServerWindowTest, EachNotifyCodeReachesItsHookWithTheRecord)
     SendNotify(server, TNotifyCode::GroupRemoved, group);
     SendNotify(server, TNotifyCode::ItemAdded, item);
     SendNotify(server, TNotifyCode::ItemRemoved, item);
-    const void* expected[8] = {nullptr, &client, &client, &client, &group, &group, &item, &item};
-    for (int code = 1; code <= 7; ++code) {
-        EXPECT_EQ(server.hookCalls[code], 1) << code;
-        EXPECT_EQ(server.hookRecord[code], expected[code]) << code;
+    const std::pair<TNotifyCode, const void*> expected[] = {
+        {TNotifyCode::ClientConnected, &client}, {TNotifyCode::ClientDisconnected, &client},
+        {TNotifyCode::ClientRenamed, &client},   {TNotifyCode::GroupAdded, &group},
+        {TNotifyCode::GroupRemoved, &group},     {TNotifyCode::ItemAdded, &item},
+        {TNotifyCode::ItemRemoved, &item},
+    };
+    for (const auto& [code, record] : expected) {
+        EXPECT_EQ(server.HookCalls(code), 1) << static_cast<int>(code);
+        EXPECT_EQ(server.HookRecord(code), record) << static_cast<int>(code);
     }
 }
 
@@ -100,7 +101,7 @@ TEST_F(ServerWindowTest, RaisingHookGoesToHandleExceptionAndTheWindowKeepsWorkin
 
     server.hooksRaise = false;
     SendNotify(server, TNotifyCode::ClientRenamed, client);
-    EXPECT_EQ(server.hookCalls[3], 1);
+    EXPECT_EQ(server.HookCalls(TNotifyCode::ClientRenamed), 1);
     EXPECT_EQ(server.exceptionsHandled, 1);
 
     int runs = 0;

@@ -11,11 +11,11 @@ TEST_F(ClientRecordTest, CreationJoinsTheClientListBeforeClientConnectedIsSentOn
 {
     ComPtr<IOPCServer> server = Connect();
     TServerImpl& client = Impl(server.Get());
-    EXPECT_EQ(items.hookCalls[1], 1);
-    EXPECT_EQ(items.hookRecord[1], static_cast<const void*>(static_cast<TClientInfo*>(&client)));
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientConnected), 1);
+    EXPECT_EQ(items.HookRecord(TNotifyCode::ClientConnected), static_cast<const void*>(static_cast<TClientInfo*>(&client)));
     EXPECT_TRUE(items.listedAtConnect);
     EXPECT_EQ(items.stateAtConnect, static_cast<DWORD>(OPC_STATUS_RUNNING));
-    EXPECT_EQ(items.hookCalls[2], 0);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 0);
     EXPECT_TRUE(items.Listed(client));
 }
 
@@ -26,12 +26,12 @@ TEST_F(ClientRecordTest, FinalReleaseLeavesTheClientListAndSendsClientDisconnect
     const void* record = static_cast<TClientInfo*>(&Impl(server.Get()));
 
     server.Reset();
-    EXPECT_EQ(items.hookCalls[2], 0);  // the client still holds IOPCCommon
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 0);  // the client still holds IOPCCommon
     EXPECT_EQ(items.ClientList().Count(), 1u);
 
     common.Reset();
-    EXPECT_EQ(items.hookCalls[2], 1);
-    EXPECT_EQ(items.hookRecord[2], record);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 1);
+    EXPECT_EQ(items.HookRecord(TNotifyCode::ClientDisconnected), record);
     EXPECT_FALSE(items.listedAtDisconnect);
     EXPECT_EQ(items.ClientList().Count(), 0u);
 }
@@ -40,9 +40,9 @@ TEST_F(ClientRecordTest, EachClientIsItsOwnRecord)
 {
     ComPtr<IOPCServer> first = Connect();
     ComPtr<IOPCServer> second = Connect();
-    EXPECT_EQ(items.hookCalls[1], 2);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientConnected), 2);
     first.Reset();
-    EXPECT_EQ(items.hookCalls[2], 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 1);
     EXPECT_TRUE(items.Listed(Impl(second.Get())));
     EXPECT_EQ(items.ClientList().Count(), 1u);
 }
@@ -56,13 +56,13 @@ TEST_F(ClientRecordTest, SetClientNameStoresTheNameBeforeClientRenamed)
     ASSERT_EQ(common->SetClientName(L"Supervisor"), S_OK);
     EXPECT_EQ(client.ClientName, L"Supervisor");
     EXPECT_EQ(items.nameAtRename, L"Supervisor");
-    EXPECT_EQ(items.hookCalls[3], 1);
-    EXPECT_EQ(items.hookRecord[3], static_cast<const void*>(static_cast<TClientInfo*>(&client)));
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientRenamed), 1);
+    EXPECT_EQ(items.HookRecord(TNotifyCode::ClientRenamed), static_cast<const void*>(static_cast<TClientInfo*>(&client)));
 
     ASSERT_EQ(common->SetClientName(nullptr), S_OK);
     EXPECT_EQ(client.ClientName, L"");
     EXPECT_EQ(items.nameAtRename, L"");
-    EXPECT_EQ(items.hookCalls[3], 2);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientRenamed), 2);
 }
 
 // ---- Locale ----

@@ -76,7 +76,7 @@ TEST_F(StringEnumeratorTest, AnEnumeratorOutlivesItsServerObject)
     ASSERT_EQ(strings->Clone(clone.GetAddressOf()), S_OK);
     strings.Reset();
     server.Reset();
-    EXPECT_EQ(items.hookCalls[2], 1);  // the server object is gone
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 1);  // the server object is gone
     EXPECT_EQ(Drain(clone.Get()), (TNames{Pressure, Rate, Layer, Start, Operator}));
 }
 
@@ -189,7 +189,7 @@ TEST_F(ConnectionPointEnumeratorTest, KeepsItsServerObjectAlive)
     const long before = ServerObjectCount::Value();
     server.Reset();
     shutdownPoint.Reset();
-    EXPECT_EQ(items.hookCalls[2], 0);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 0);
     EXPECT_EQ(ServerObjectCount::Value(), before);
 
     ComPtr<IEnumConnectionPoints> clone;
@@ -203,7 +203,7 @@ TEST_F(ConnectionPointEnumeratorTest, KeepsItsServerObjectAlive)
     point->Release();
 
     clone.Reset();
-    EXPECT_EQ(items.hookCalls[2], 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 1);
     EXPECT_EQ(ServerObjectCount::Value(), before - 2);  // the server object and the first enumerator
 }
 

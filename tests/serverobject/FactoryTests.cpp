@@ -33,7 +33,7 @@ protected:
 TEST_F(FactoryTest, NullResultPointerIsRefusedBeforeAnythingIsCreated)
 {
     EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IOPCServer), nullptr), E_POINTER);
-    EXPECT_EQ(items.hookCalls[1], 0);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientConnected), 0);
     EXPECT_EQ(ServerObjectCount::Value(), objectsBefore);
 }
 
@@ -43,7 +43,7 @@ TEST_F(FactoryTest, AggregationIsRefused)
     void* object = reinterpret_cast<void*>(1);
     EXPECT_EQ(factory->CreateInstance(&outer, __uuidof(IOPCServer), &object), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(items.hookCalls[1], 0);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientConnected), 0);
     EXPECT_EQ(ServerObjectCount::Value(), objectsBefore);
     EXPECT_EQ(outer.Refs(), 1u);
 }
@@ -54,8 +54,8 @@ TEST_F(FactoryTest, UnsupportedInterfaceDestroysTheNewObject)
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDataObject, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
     // It was created, joined and left the client list, and is gone.
-    EXPECT_EQ(items.hookCalls[1], 1);
-    EXPECT_EQ(items.hookCalls[2], 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientConnected), 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 1);
     EXPECT_EQ(items.ClientList().Count(), 0u);
     EXPECT_EQ(ServerObjectCount::Value(), objectsBefore);
 }
@@ -81,7 +81,7 @@ TEST_F(FactoryTest, AnEndingProcessRefusesNewObjectsSoThatComStartsAnotherServer
     void* object = reinterpret_cast<void*>(1);
     EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IOPCServer), &object), CO_E_SERVER_STOPPING);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(items.hookCalls[1], 0) << "no server object was made";
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientConnected), 0) << "no server object was made";
     EXPECT_EQ(ServerObjectCount::Value(), objectsBefore);
 }
 

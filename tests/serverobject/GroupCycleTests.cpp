@@ -381,7 +381,7 @@ TEST_F(GroupCycle, AGroupRemovedDuringItsOwnCallbackGoesAfterTheCall)
     EXPECT_EQ(remover->removed, S_OK);
     EXPECT_EQ(remover->calls, 1);
     EXPECT_EQ(TGroupImpl::FromHandle(handle), nullptr) << "gone once the call returned";
-    EXPECT_EQ(items.hookCalls[5], 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::GroupRemoved), 1);
 }
 
 // A client whose QueryInterface, asked for the callback interface, advises
@@ -473,8 +473,8 @@ TEST_F(GroupCycle, GroupsHeldAfterTheirServerObjectUseItsRecordUntilTheyGo)
               S_OK);
     auto* impl = static_cast<TGroupImpl*>(group.Get());
     server.Reset();
-    EXPECT_EQ(items.hookCalls[2], 1) << "the client is announced as gone";
-    EXPECT_EQ(items.hookCalls[5], 0) << "its group lives on in the enumerator";
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 1) << "the client is announced as gone";
+    EXPECT_EQ(items.HookCalls(TNotifyCode::GroupRemoved), 0) << "its group lives on in the enumerator";
     EXPECT_TRUE(impl->Removed);
     EXPECT_EQ(impl->Server->ClientName, L"") << "and can still read its server's record";
     group.Reset();
@@ -486,8 +486,8 @@ TEST_F(GroupCycle, GroupsHeldAfterTheirServerObjectUseItsRecordUntilTheyGo)
     EXPECT_EQ(enumerator->Next(1, attributes.put(), &fetched), S_OK);
     attributes.set_size(fetched);
     enumerator.Reset();
-    EXPECT_EQ(items.hookCalls[5], 1);
-    EXPECT_EQ(items.hookCalls[7], 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::GroupRemoved), 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ItemRemoved), 1);
 }
 
 // A DA 1.0 sink in this process whose client is gone: the question that

@@ -108,7 +108,7 @@ TEST_F(ShutdownPointTest, ReleasingTheServerObjectLetsGoOfAnAdvisedSink)
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
     point.Reset();
     server.Reset();
-    EXPECT_EQ(items.hookCalls[2], 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 1);
     EXPECT_TRUE(Released(sink));
 }
 
@@ -116,7 +116,7 @@ TEST_F(ShutdownPointTest, ThePointAloneKeepsTheServerObjectAlive)
 {
     const long before = ServerObjectCount::Value();
     server.Reset();
-    EXPECT_EQ(items.hookCalls[2], 0);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 0);
     EXPECT_EQ(ServerObjectCount::Value(), before);
 
     // Still a working point of a living container.
@@ -131,7 +131,7 @@ TEST_F(ShutdownPointTest, ThePointAloneKeepsTheServerObjectAlive)
     container.Reset();
 
     point.Reset();
-    EXPECT_EQ(items.hookCalls[2], 1);
+    EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 1);
     EXPECT_EQ(ServerObjectCount::Value(), before - 1);
     EXPECT_TRUE(Released(sink));
 }

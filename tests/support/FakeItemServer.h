@@ -2,6 +2,7 @@
 // and a count of every call the core makes into it.
 #pragma once
 #include <windows.h>
+#include <array>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,7 @@
 #include "contract/ItemServer.h"
 #include "contract/OpcError.h"
 #include "com/TextUtil.h"
+#include "host/ServerWindow.h"
 
 class TFakeItemServer : public TOpcItemServer {
 public:
@@ -56,8 +58,16 @@ public:
     int writeCalls = 0;
     UniqueVariant lastWritten;
     std::map<LONG, TItemChangeCallback> callbacks;
-    int hookCalls[8] = {};
-    const void* hookRecord[8] = {};
+    // Calls of each hook the fake overrides, and the record of its last call.
+    // A code it does not override (ClientHung, ClientResponding) is out of range.
+    int HookCalls(TNotifyCode code) const { return hookCalls_.at(Slot(code)); }
+    const void* HookRecord(TNotifyCode code) const { return hookRecords_.at(Slot(code)); }
+    int TotalHookCalls() const
+    {
+        int total = 0;
+        for (int calls : hookCalls_) total += calls;
+        return total;
+    }
     int exceptionsHandled = 0;
     std::string lastExceptionText;
     int buildCalls = 0;
@@ -132,21 +142,26 @@ public:
         }
     }
 
-    void ClientConnected(TClientInfo& r) override { Hook(1, &r); }
-    void ClientDisconnected(TClientInfo& r) override { Hook(2, &r); }
-    void ClientRenamed(TClientInfo& r) override { Hook(3, &r); }
-    void GroupAdded(TGroupInfo& r) override { Hook(4, &r); }
-    void GroupRemoved(TGroupInfo& r) override { Hook(5, &r); }
-    void ItemAdded(TGroupItemInfo& r) override { Hook(6, &r); }
-    void ItemRemoved(TGroupItemInfo& r) override { Hook(7, &r); }
+    void ClientConnected(TClientInfo& r) override { Hook(TNotifyCode::ClientConnected, &r); }
+    void ClientDisconnected(TClientInfo& r) override { Hook(TNotifyCode::ClientDisconnected, &r); }
+    void ClientRenamed(TClientInfo& r) override { Hook(TNotifyCode::ClientRenamed, &r); }
+    void GroupAdded(TGroupInfo& r) override { Hook(TNotifyCode::GroupAdded, &r); }
+    void GroupRemoved(TGroupInfo& r) override { Hook(TNotifyCode::GroupRemoved, &r); }
+    void ItemAdded(TGroupItemInfo& r) override { Hook(TNotifyCode::ItemAdded, &r); }
+    void ItemRemoved(TGroupItemInfo& r) override { Hook(TNotifyCode::ItemRemoved, &r); }
 
 private:
-    void Hook(int code, const void* record)
+    static constexpr size_t HookSlots = static_cast<size_t>(TNotifyCode::ItemRemoved) + 1;
+    static size_t Slot(TNotifyCode code) { return static_cast<size_t>(code); }
+    void Hook(TNotifyCode code, const void* record)
     {
-        ++hookCalls[code];
-        hookRecord[code] = record;
+        ++hookCalls_.at(Slot(code));
+        hookRecords_.at(Slot(code)) = record;
         if (hooksRaise) throw std::runtime_error("hook failed");
     }
+
+    std::array<int, HookSlots> hookCalls_{};
+    std::array<const void*, HookSlots> hookRecords_{};
 
     std::map<std::wstring, TItem, LessTextI> items;
     LONG nextHandle = 1;
