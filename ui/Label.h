@@ -3,10 +3,9 @@
 // itself, so its colours need nothing from the parent, and it reports
 // double-clicks.
 #pragma once
-#include <functional>
 #include <string>
 
-#include "Window.h"
+#include "PaintedPanel.h"
 
 enum class TTextAlign { Left, Center, Right };
 
@@ -18,24 +17,17 @@ struct TLabelStyle {
     bool Lowered = false;
 };
 
-class TLabel : public TWindow {
+class TLabel : public TPaintedPanel {
 public:
     void CreateLabel(HWND parent, const std::wstring& text, const TLabelStyle& style);
 
     const std::wstring& Text() const noexcept { return text_; }
     void SetText(const std::wstring& text);
-    COLORREF Background() const noexcept { return style_.Background; }
-    void SetBackground(COLORREF color);
-    void SetVisible(bool visible);
-
-    std::function<void()> OnDblClick;
 
 protected:
-    void OnPaint(HDC dc, const RECT& client) override;
-    bool PaintsBuffered() const override { return true; }
-    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void PaintContent(HDC dc, const RECT& client) override;
 
 private:
     std::wstring text_;
-    TLabelStyle style_;
+    TLabelStyle style_;  // the text's look; background and edge live in the base
 };

@@ -112,9 +112,9 @@ TEST_F(TTrendChartWindow, StartsWithTheSetUpState)
     EXPECT_EQ(series().HSAllS.Text(), L"Hide All Series");
     EXPECT_FALSE(series().Rows[19].SH.Enabled());
     EXPECT_TRUE(series().Rows[18].SH.Enabled());
-    EXPECT_EQ(series().Rows[0].PP.Color(), RGB(192, 192, 192));
-    EXPECT_EQ(series().Rows[4].CP.Color(), RGB(0, 0, 255));
-    EXPECT_EQ(series().Rows[13].CP.Color(), GetSysColor(COLOR_WINDOWFRAME));
+    EXPECT_EQ(series().Rows[0].PP.Background(), RGB(192, 192, 192));
+    EXPECT_EQ(series().Rows[4].CP.Background(), RGB(0, 0, 255));
+    EXPECT_EQ(series().Rows[13].CP.Background(), GetSysColor(COLOR_WINDOWFRAME));
     EXPECT_EQ(series().XAxisTS.Selected(), 5);
     EXPECT_EQ(series().ComboBox6.Selected(), 0);
     EXPECT_FALSE(data().UndoZoomButton.Enabled());
@@ -135,14 +135,14 @@ TEST_F(TTrendChartWindow, RowButtonsSwatchesAndNamesReachTheSeries)
     TSeriesRowControls& row = series().Rows[2];
     SendMessageW(row.SH.Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(row.SH.Text(), L"Hide");
-    EXPECT_EQ(row.PP.Color(), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(row.PP.Background(), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(row.SSL.Background(), GetSysColor(COLOR_BTNFACE));
     SendMessageW(row.SH.Handle(), BM_CLICK, 0, 0);
     EXPECT_FALSE(trend().Chart9.Series(2).Visible());
 
     view().ChooseColor = [](TChartColor) { return std::optional<TChartColor>(ChartRgb(10, 20, 30)); };
     SendMessageW(row.CP.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));
-    EXPECT_EQ(row.CP.Color(), RGB(10, 20, 30));
+    EXPECT_EQ(row.CP.Background(), RGB(10, 20, 30));
     EXPECT_EQ(trend().Chart9.Series(2).Color(), ChartRgb(10, 20, 30));
 
     SendMessageW(row.SSL.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));

@@ -124,10 +124,10 @@ void TTrendChartView::ShowOptions()
         row.SH.SetText(o.SHCaption[static_cast<size_t>(n)]);
         row.SH.SetEnabled(o.SHEnabled[static_cast<size_t>(n)]);
         const COLORREF look = ScreenColor(o.RowColor(n));
-        row.PP.SetColor(look);
+        row.PP.SetBackground(look);
         row.SL.SetBackground(look);
         row.SSL.SetBackground(look);
-        row.CP.SetColor(ScreenColor(o.SwatchColor[static_cast<size_t>(n)]));
+        row.CP.SetBackground(ScreenColor(o.SwatchColor[static_cast<size_t>(n)]));
     }
     SeriesPage.HSAllS.SetText(o.HSAllSCaption);
     DataPage.PopupMenu.SetCaption(TChartingPage::kAllSeriesEntry, o.HSAllSCaption);
