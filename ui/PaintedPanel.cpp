@@ -2,8 +2,8 @@
 
 #include "GdiOwners.h"
 
-void TPaintedPanel::CreatePainted(HWND parent, const wchar_t* className, COLORREF background, bool lowered,
-                                  DWORD style, DWORD exStyle)
+void TPaintedPanel::CreatePainted(HWND parent, const wchar_t* className, COLORREF background, bool lowered, DWORD style,
+                                  DWORD exStyle)
 {
     background_ = background;
     lowered_ = lowered;

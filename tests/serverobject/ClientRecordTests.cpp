@@ -12,7 +12,8 @@ TEST_F(ClientRecordTest, CreationJoinsTheClientListBeforeClientConnectedIsSentOn
     ComPtr<IOPCServer> server = Connect();
     TServerImpl& client = Impl(server.Get());
     EXPECT_EQ(items.HookCalls(TNotifyCode::ClientConnected), 1);
-    EXPECT_EQ(items.HookRecord(TNotifyCode::ClientConnected), static_cast<const void*>(static_cast<TClientInfo*>(&client)));
+    EXPECT_EQ(items.HookRecord(TNotifyCode::ClientConnected),
+              static_cast<const void*>(static_cast<TClientInfo*>(&client)));
     EXPECT_TRUE(items.listedAtConnect);
     EXPECT_EQ(items.stateAtConnect, static_cast<DWORD>(OPC_STATUS_RUNNING));
     EXPECT_EQ(items.HookCalls(TNotifyCode::ClientDisconnected), 0);
@@ -57,7 +58,8 @@ TEST_F(ClientRecordTest, SetClientNameStoresTheNameBeforeClientRenamed)
     EXPECT_EQ(client.ClientName, L"Supervisor");
     EXPECT_EQ(items.nameAtRename, L"Supervisor");
     EXPECT_EQ(items.HookCalls(TNotifyCode::ClientRenamed), 1);
-    EXPECT_EQ(items.HookRecord(TNotifyCode::ClientRenamed), static_cast<const void*>(static_cast<TClientInfo*>(&client)));
+    EXPECT_EQ(items.HookRecord(TNotifyCode::ClientRenamed),
+              static_cast<const void*>(static_cast<TClientInfo*>(&client)));
 
     ASSERT_EQ(common->SetClientName(nullptr), S_OK);
     EXPECT_EQ(client.ClientName, L"");

@@ -53,7 +53,8 @@ TEST_F(ServerInterfaceTest, FailedGroupCallsClearTheirOutputsAndLeaveNoGroup)
               E_INVALIDARG);
     EXPECT_EQ(group, nullptr);
     EXPECT_EQ(Impl(server.Get()).GroupCount(), 0u);
-    EXPECT_EQ(items.HookCalls(TNotifyCode::GroupAdded), items.HookCalls(TNotifyCode::GroupRemoved)) << "every announced group was also taken back";
+    EXPECT_EQ(items.HookCalls(TNotifyCode::GroupAdded), items.HookCalls(TNotifyCode::GroupRemoved))
+        << "every announced group was also taken back";
 
     group = reinterpret_cast<IUnknown*>(1);
     EXPECT_EQ(server->GetGroupByName(L"G", __uuidof(IOPCItemMgt), &group), E_INVALIDARG);
