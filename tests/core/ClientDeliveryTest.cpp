@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "com/ComObject.h"
+#include "MessagePump.h"
 #include "host/ClientDelivery.h"
 #include "com/UniqueHandle.h"
 
@@ -98,12 +99,6 @@ private:
     HANDLE gate_;
 };
 
-template <class Done>
-bool WaitFor(Done done)
-{
-    for (int i = 0; i < 2000 && !done(); ++i) Sleep(10);
-    return done();
-}
 
 class ClientDelivery : public testing::Test {
 protected:
@@ -123,7 +118,7 @@ protected:
     void HoldThread(const TSinkRef& on)
     {
         delivery.Post(std::make_unique<TCall>(on, journal, "gate", S_OK, gate.get()));
-        ASSERT_TRUE(WaitFor([&] { return delivery.QueuedCount() == 0; }));
+        ASSERT_TRUE(PumpUntil([&] { return delivery.QueuedCount() == 0; }));
     }
 
     bool comReady_ = false;
@@ -146,7 +141,7 @@ TEST_F(ClientDelivery, ChangesMergeBehindABusyCallButNeverAcrossACompletion)
     delivery.Post(std::make_unique<TChange>(b, journal, std::vector<std::pair<char, int>>{{'q', 2}}));
     EXPECT_EQ(delivery.QueuedCount(), 4u) << "a's changes merge per side of the completion, b's into its own";
     SetEvent(gate.get());
-    ASSERT_TRUE(WaitFor([&] { return journal.Lines().size() == 5; }));
+    ASSERT_TRUE(PumpUntil([&] { return journal.Lines().size() == 5; }));
     EXPECT_EQ(journal.Lines(), (std::vector<std::string>{"gate", "change:x2y1", "change:q2", "write-complete",
                                                         "change:y3z3x3"}));
 }
@@ -161,7 +156,7 @@ TEST_F(ClientDelivery, ARevokedSinkGetsNothingMoreAndItsQueueGoes)
     delivery.Post(std::make_unique<TCall>(a, journal, "a-after"));
     EXPECT_EQ(delivery.QueuedCount(), 1u);
     SetEvent(gate.get());
-    ASSERT_TRUE(WaitFor([&] { return journal.Lines().size() == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return journal.Lines().size() == 2; }));
     EXPECT_EQ(journal.Lines(), (std::vector<std::string>{"gate", "b-queued"})) << "the call in progress finished";
 }
 
@@ -169,12 +164,12 @@ TEST_F(ClientDelivery, FailedCallsAreReportedAndALongCallIsOverdue)
 {
     TSinkRef a = Connect();
     HoldThread(a);
-    EXPECT_TRUE(WaitFor([&] { return delivery.CallOverdue(50); })) << "a call held longer than the limit";
+    EXPECT_TRUE(PumpUntil([&] { return delivery.CallOverdue(50); })) << "a call held longer than the limit";
     EXPECT_FALSE(delivery.CallOverdue(60000));
     delivery.Post(std::make_unique<TCall>(a, journal, "gone", RPC_E_DISCONNECTED));
     SetEvent(gate.get());
     std::vector<TDeliveryFailure> failures;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(PumpUntil([&] {
         for (auto& f : delivery.TakeFailures()) failures.push_back(f);
         return !failures.empty();
     }));
@@ -182,7 +177,7 @@ TEST_F(ClientDelivery, FailedCallsAreReportedAndALongCallIsOverdue)
     EXPECT_EQ(failures[0].Error, RPC_E_DISCONNECTED);
     EXPECT_EQ(failures[0].Sink, a);
     EXPECT_EQ(failures[0].Kind, TCallbackKind::WriteComplete);
-    EXPECT_TRUE(WaitFor([&] { return !delivery.CallOverdue(50); })) << "no call in progress any more";
+    EXPECT_TRUE(PumpUntil([&] { return !delivery.CallOverdue(50); })) << "no call in progress any more";
 }
 
 }  // namespace
